@@ -1,0 +1,24 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// What the command line asks for. No arguments at all is the interactive run.
+struct CommandLine {
+    bool interactive = true;
+    bool showHelp = false;
+    bool showVersion = false;
+    std::optional<std::string> packagePath;
+    std::optional<std::string> indexPath;
+    std::optional<std::string> outputFolder;
+    bool skipUnknown = false;
+    unsigned jobs = 0; // 0: one per core
+};
+
+// Parses the arguments after the program name. On a bad command line returns
+// nothing and puts the reason into `error`.
+std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& arguments, std::string& error);
+
+// The usage text printed by -h/--help and after a bad command line.
+std::string usageText();

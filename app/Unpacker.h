@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "app/CommandLine.h"
+#include "core/Console.h"
+#include "core/StringBuffer.h"
+
+// Exit statuses of a run.
+inline constexpr int exitSuccess = 0;
+inline constexpr int exitFailure = 1;
+inline constexpr int exitUsage = 2;
+
+// The whole run for one package: banner, package choice, reading the package,
+// the output folder, the package driver, "Finish!". Returns the exit status;
+// every fatal condition ends here with its lines and "Now Exit".
+int runUnpacker(Console& console, const CommandLine& options);
+
+// The package driver: analysis and description, then the atlas output. The
+// current directory is the output folder. Returns the exit status of the
+// stages (1 when an atlas failed); fatal conditions leave by exception.
+int processPackage(Console& console, const CommandLine& options, const StringBuffer& fileName,
+                   std::span<const std::uint8_t> packageBuffer);

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The program's one conversation with the user: every line goes to the output
+// stream followed by a line end and a flush; answers come from the input stream.
+class Console {
+public:
+    Console(std::FILE* in, std::FILE* out, bool interactive) : in_(in), out_(out), interactive_(interactive) {}
+
+    // Writes the text and a line end, then flushes.
+    void line(std::string_view text);
+    // Writes the text without a line end, then flushes.
+    void text(std::string_view text);
+
+    // One line of input without its line end; nothing at end of input.
+    std::optional<std::string> readLine();
+    // Reads an integer reply. Replies that are not integers are skipped and the
+    // next line is read; end of input gives nothing.
+    std::optional<std::int64_t> readInteger();
+
+    // The console pause: in an interactive run prints "Press any key to continue . . ."
+    // and waits for one key; in a scripted run does nothing.
+    void pause();
+    // The wait after "Finish!": one character in an interactive run.
+    void finalWait();
+
+    bool interactive() const { return interactive_; }
+    std::FILE* input() const { return in_; }
+
+private:
+    std::FILE* in_;
+    std::FILE* out_;
+    bool interactive_;
+};

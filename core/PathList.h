@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include <rapidjson/document.h>
+
+#include "core/Platform.h"
+#include "core/PtrArray.h"
+#include "core/StringBuffer.h"
+
+// A path held as its components. `split` cuts a text at both '\\' and '/';
+// `join` puts the platform's separator between the components, so a path read
+// from a package (which may use either) names the right file on every platform.
+class PathList : public PtrArray<StringBuffer> {
+public:
+    PathList() = default;
+
+    static PathList fromText(std::string_view text) {
+        PathList list;
+        list.split(text);
+        return list;
+    }
+
+    // Rebuilds the list from a path text: one component more than separators;
+    // every component has a block, even an empty one.
+    PathList& split(std::string_view text);
+    // The components joined by single separators, reserved for exactly that.
+    StringBuffer join(char separator = pathSeparator) const;
+    // Sum of the components' lengths.
+    std::uint32_t textLength() const;
+    // Deep copy into an empty list: exactly as many slots as the other has.
+    PathList& copyFrom(const PathList& other);
+    // Appends copies of the other's components, reserving exactly once.
+    PathList& appendAll(const PathList& other);
+    // Puts "~" in front of the last component.
+    PathList& prefixLast();
+    // Pushes one JSON string per component (an absent component is "").
+    rapidjson::Value& toJsonArray(rapidjson::Value& array, rapidjson::MemoryPoolAllocator<>& allocator) const;
+
+    StringBuffer& last() { return (*this)[count() - 1U]; }
+    const StringBuffer& last() const { return (*this)[count() - 1U]; }
+};
