@@ -1,0 +1,105 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/PathList.h"
+
+namespace {
+
+std::vector<std::string> components(const PathList& list) {
+    std::vector<std::string> out;
+    for (const StringBuffer& component : list) {
+        out.emplace_back(component.view());
+    }
+    return out;
+}
+
+std::string withSeparator(std::string text) {
+    for (char& c : text) {
+        if (c == '|') {
+            c = pathSeparator;
+        }
+    }
+    return text;
+}
+
+struct SplitCase {
+    const char* name;
+    std::string text;
+    std::vector<std::string> parts;
+    std::string joined; // '|' stands for the platform separator
+};
+
+class SplitJoin : public testing::TestWithParam<SplitCase> {};
+
+TEST_P(SplitJoin, SplitsAtBothSeparatorsAndJoinsWithThePlatformOne) {
+    const SplitCase& c = GetParam();
+    PathList list;
+    list.split(c.text);
+    EXPECT_EQ(components(list), c.parts);
+    EXPECT_EQ(list.count(), list.capacity());
+    for (const StringBuffer& component : list) {
+        EXPECT_FALSE(component.isAbsent()) << "every split component has a block";
+    }
+    EXPECT_EQ(std::string(list.join().view()), withSeparator(c.joined));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, SplitJoin,
+    testing::Values(SplitCase {"LeadingBackslash", "\\games\\a.obb", {"", "games", "a.obb"}, "|games|a.obb"},
+                    SplitCase {"Absolute", "/games/data/main.obb", {"", "games", "data", "main.obb"},
+                               "|games|data|main.obb"},
+                    SplitCase {"MixedAndDoubled", "x/y\\\\z", {"x", "y", "", "z"}, "x|y||z"},
+                    SplitCase {"Empty", "", {""}, ""},
+                    SplitCase {"TrailingSeparator", "a/", {"a", ""}, "a|"},
+                    SplitCase {"DotsKept", "../a/./b", {"..", "a", ".", "b"}, "..|a|.|b"}),
+    [](const testing::TestParamInfo<SplitCase>& row) { return row.param.name; });
+
+TEST(PathList, SplitReplacesEarlierContents) {
+    PathList list = PathList::fromText("a/b/c");
+    list.split("d");
+    EXPECT_EQ(components(list), std::vector<std::string>({"d"}));
+}
+
+TEST(PathList, PrefixLastPutsTildeBeforeTheLastComponent) {
+    PathList list = PathList::fromText("/dir/file.rsb");
+    list.prefixLast();
+    EXPECT_EQ(components(list), std::vector<std::string>({"", "dir", "~file.rsb"}));
+}
+
+TEST(PathList, AppendAllReservesExactlyOnce) {
+    PathList list = PathList::fromText("a/b/c");
+    list.appendAll(PathList::fromText("d/e"));
+    EXPECT_EQ(components(list), std::vector<std::string>({"a", "b", "c", "d", "e"}));
+    EXPECT_EQ(list.capacity(), 5U);
+}
+
+TEST(PathList, CopiesAreDeep) {
+    PathList original = PathList::fromText("a/b");
+    PathList copy;
+    copy.copyFrom(original);
+    original[0].data()[0] = 'z';
+    EXPECT_EQ(components(copy), std::vector<std::string>({"a", "b"}));
+    EXPECT_EQ(copy.capacity(), 2U);
+}
+
+TEST(PathList, ReleaseIsHarmlessTwice) {
+    PathList list = PathList::fromText("a");
+    list.release();
+    list.release();
+    EXPECT_EQ(list.count(), 0U);
+    EXPECT_EQ(list.capacity(), 0U);
+}
+
+TEST(PathList, ToJsonArrayPushesEveryComponent) {
+    rapidjson::Document document;
+    rapidjson::Value array(rapidjson::kArrayType);
+    PathList::fromText("/a\xC3\xA9/b").toJsonArray(array, document.GetAllocator());
+    ASSERT_EQ(array.Size(), 3U);
+    EXPECT_STREQ(array[0].GetString(), "");
+    EXPECT_STREQ(array[1].GetString(), "a\xC3\xA9");
+    EXPECT_STREQ(array[2].GetString(), "b");
+}
+
+} // namespace
