@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "ConsoleCapture.h"
+#include "support/ConsoleCapture.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "ConsoleCapture.h"
-#include "TempFolder.h"
+#include "support/ConsoleCapture.h"
+#include "support/TempFolder.h"
 #include "core/FileSystem.h"
 
 namespace fs = std::filesystem;
