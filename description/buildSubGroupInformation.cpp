@@ -1,0 +1,75 @@
+#include "description/buildSubGroupInformation.h"
+
+#include <string>
+
+#include "core/FatalError.h"
+
+namespace {
+
+constexpr std::uint32_t highestCompressionFlags = compressAtlasFlag | compressResourceFlag;
+
+// The locale id is shown as its four stored bytes in reverse order, so the
+// little-endian value reads most significant byte first.
+StringBuffer locIdText(std::uint32_t locId) {
+    StringBuffer text = StringBuffer::reserved(4);
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        text.appendChar(static_cast<char>((locId >> static_cast<unsigned>(shift)) & 0xFFU));
+    }
+    return text;
+}
+
+std::string quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+
+std::string entryContext(std::string_view subGroupName, std::uint32_t entryNumber, const PacketFileEntry& entry) {
+    return "subgroup " + quoted(subGroupName) + ", packet file " + std::to_string(entryNumber) + " " +
+           quoted(entry.name.view());
+}
+
+} // namespace
+
+void buildSubGroupInformation(SubGroupInformation& target, std::string_view subGroupName, std::uint32_t resId,
+                              std::uint32_t locId, std::uint32_t compressionFlags, const PacketFileList& fileList,
+                              const PtrArray<TextureInfo>& textureInfos, std::uint32_t firstTextureIndex) {
+    if (compressionFlags > highestCompressionFlags) {
+        throw PackageFormatError("subgroup " + quoted(subGroupName) + ": packet compression flags " +
+                                 std::to_string(compressionFlags) + " (above 3)");
+    }
+
+    SubGroupInformation built;
+    built.id = StringBuffer::fromBytes(subGroupName);
+    built.resId = resId;
+    if (locId != 0) {
+        built.locId = locIdText(locId);
+    }
+    built.compressResource = (compressionFlags & compressResourceFlag) != 0;
+    built.compressAtlasResource = (compressionFlags & compressAtlasFlag) != 0;
+
+    built.resources.reserve(fileList.count());
+    built.atlasResources.reserve(fileList.count());
+    for (std::uint32_t i = 0; i < fileList.count(); ++i) {
+        const PacketFileEntry& entry = fileList[i];
+        if (entry.type == resourceFileType) {
+            built.resources.append(PathList::fromText(entry.name.view()));
+        } else if (entry.type == atlasFileType) {
+            const std::uint64_t textureNumber = std::uint64_t{firstTextureIndex} + entry.atlasIndex;
+            if (textureNumber >= textureInfos.count()) {
+                throw PackageFormatError(entryContext(subGroupName, i, entry) + ": texture number " +
+                                         std::to_string(textureNumber) + " (first texture " +
+                                         std::to_string(firstTextureIndex) + " + atlas index " +
+                                         std::to_string(entry.atlasIndex) + ") beyond the " +
+                                         std::to_string(textureInfos.count()) + " texture records");
+            }
+            AtlasResourceInformation& atlas = built.atlasResources.append();
+            atlas.path.split(entry.name.view());
+            atlas.atlasInformation = AtlasInformation{
+                entry.atlasIndex, entry.width, entry.height,
+                textureInfos[static_cast<std::uint32_t>(textureNumber)].format};
+        } else {
+            throw PackageFormatError(entryContext(subGroupName, i, entry) + ": file type " +
+                                     std::to_string(entry.type) + " (neither 0 nor 1)");
+        }
+    }
+    built.resources.trim();
+    built.atlasResources.trim();
+    target = std::move(built);
+}

@@ -1,0 +1,8 @@
+#pragma once
+
+#include <cstdint>
+
+#include "description/FormatEntry.h"
+
+// The first entry, in file order, whose index is `formatCode`; null when none is.
+const FormatEntry* findFormatEntry(const TextureFormatIndex& table, std::uint32_t formatCode);

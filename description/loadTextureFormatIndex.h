@@ -1,0 +1,15 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "core/Console.h"
+#include "description/FormatEntry.h"
+
+// Asks for the texture-format index file ("Please Choose TextureFormat Index
+// Information File", then the file choice with `givenPath` as the answer when
+// the command line gave one), echoes "InPut : " and the path, and returns the
+// file's table. Throws RunAborted (no pause) with "TextureFormat Index
+// Information File : Not Exist" when the file cannot be read and with
+// "TextureFormat Index Information File : Format Error" when it is not accepted.
+TextureFormatIndex loadTextureFormatIndex(Console& console, const std::optional<std::string>& givenPath);

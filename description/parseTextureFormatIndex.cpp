@@ -1,0 +1,59 @@
+#include "description/parseTextureFormatIndex.h"
+
+#include <rapidjson/document.h>
+#include <rapidjson/memorystream.h>
+
+namespace {
+
+constexpr std::size_t shortestIndexFile = 4;
+
+constexpr std::string_view utf8ByteOrderMark = "\xEF\xBB\xBF";
+
+// Comments and trailing commas are what hand-written index files contain;
+// full precision keeps large codes exact; the iterative parser keeps deeply
+// nested input from exhausting the call stack.
+constexpr unsigned indexParseFlags = rapidjson::kParseCommentsFlag | rapidjson::kParseTrailingCommasFlag |
+                                     rapidjson::kParseFullPrecisionFlag | rapidjson::kParseIterativeFlag;
+
+FormatEntry readEntry(const rapidjson::Value& element) {
+    FormatEntry entry;
+    const auto index = element.FindMember("Index");
+    entry.index = (index != element.MemberEnd() && index->value.IsUint()) ? index->value.GetUint() : 0xFFFFFFFFU;
+    const auto name = element.FindMember("TextureFormat");
+    if (name != element.MemberEnd() && name->value.IsString()) {
+        entry.name.assignJsonString(name->value);
+    }
+    return entry;
+}
+
+} // namespace
+
+std::optional<TextureFormatIndex> parseTextureFormatIndex(std::string_view bytes) {
+    if (bytes.size() < shortestIndexFile || bytes.starts_with(utf8ByteOrderMark)) {
+        return std::nullopt;
+    }
+
+    rapidjson::Document document;
+    rapidjson::MemoryStream stream(bytes.data(), bytes.size());
+    document.ParseStream<indexParseFlags, rapidjson::UTF8<>>(stream);
+    // The parser takes a zero byte for the end of its input; anything after
+    // one is content after the root all the same.
+    if (document.HasParseError() || stream.Tell() != bytes.size() || !document.IsObject()) {
+        return std::nullopt;
+    }
+
+    const auto list = document.FindMember("TextureFormat");
+    if (list == document.MemberEnd() || !list->value.IsArray()) {
+        return std::nullopt;
+    }
+    const rapidjson::Value& elements = list->value;
+    TextureFormatIndex table;
+    table.reserve(elements.Size());
+    for (const rapidjson::Value& element : elements.GetArray()) {
+        if (!element.IsObject()) {
+            return std::nullopt;
+        }
+        table.append(readEntry(element));
+    }
+    return table;
+}
