@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "atlas/ImageSize.h"
+#include "core/PathList.h"
+#include "description/FormatEntry.h"
+
+// What became of one atlas.
+struct DecodeOutcome {
+    bool succeeded = false;
+    std::string failureReason;     // empty on success
+    std::uint64_t missingBytes = 0; // bytes the format needed past the end of the file, read as zero
+    std::uint32_t width = 0;        // the decode size, once known
+    std::uint32_t height = 0;
+};
+
+// Largest side an atlas is decoded at: 16384 x 16384 RGBA pixels take 1 GiB.
+inline constexpr std::uint32_t maxDecodeSide = 16384;
+
+// Reads the texture file at `inputPath`, decodes it by the format's name at
+// its decode size (see decodeSize) and writes it as a PNG file at
+// `outputPath`, creating the missing folders. Prints nothing.
+//
+// Fails, writing no file, when the decode size has a zero side or a side
+// above maxDecodeSide, when the input cannot be read, or when the memory for
+// the image cannot be had. Fails and removes the partial file when the output
+// cannot be created or written (libpng error, failed write or close).
+DecodeOutcome decodeAtlasFile(const PathList& inputPath, const PathList& outputPath, ImageSize size,
+                              const FormatEntry& format);

@@ -1,0 +1,189 @@
+#include "librarypackage/pvrtccompressor/pvrtcdecoder.h"
+
+#include <array>
+#include <cstddef>
+#include <stdexcept>
+#include <vector>
+
+#include "core/Bytes.h"
+
+namespace {
+
+// Colour channel scales from 5, 4 and 3 bits to 8 bits: floor(v * 255 / max).
+constexpr std::array<std::uint8_t, 32> scale5 = {
+    0,   8,   16,  24,  32,  41,  49,  57,  65,  74,  82,  90,  98,  106, 115, 123,
+    131, 139, 148, 156, 164, 172, 180, 189, 197, 205, 213, 222, 230, 238, 246, 255,
+};
+constexpr std::array<std::uint8_t, 16> scale4 = {
+    0, 17, 34, 51, 68, 85, 102, 119, 136, 153, 170, 187, 204, 221, 238, 255,
+};
+constexpr std::array<std::uint8_t, 8> scale3 = {0, 36, 72, 109, 145, 182, 218, 255};
+
+// Bilinear factors of the four nearest packets (x0,y0), (x1,y0), (x0,y1),
+// (x1,y1) for pixel (px, py) of a block, row 4*py + px. Each row sums to 16.
+constexpr std::array<std::array<std::uint8_t, 4>, 16> bilinearFactors = {{
+    // px = 0        px = 1         px = 2          px = 3
+    {4, 4, 4, 4},  {2, 6, 2, 6},  {8, 0, 8, 0},   {6, 2, 6, 2},  // py = 0
+    {2, 2, 6, 6},  {1, 3, 3, 9},  {4, 0, 12, 0},  {3, 1, 9, 3},  // py = 1
+    {8, 8, 0, 0},  {4, 12, 0, 0}, {16, 0, 0, 0},  {12, 4, 0, 0}, // py = 2
+    {6, 6, 2, 2},  {3, 9, 1, 3},  {12, 0, 4, 0},  {9, 3, 3, 1},  // py = 3
+}};
+
+// Blend weights (colour A, colour B, alpha A, alpha B), row punch * 4 + modulation.
+// Punch-through modulation 2 averages the colours and makes the pixel transparent.
+constexpr std::array<std::array<std::uint8_t, 4>, 8> blendWeights = {{
+    {8, 0, 8, 0}, {5, 3, 5, 3}, {3, 5, 3, 5}, {0, 8, 0, 8}, // standard
+    {8, 0, 8, 0}, {4, 4, 4, 4}, {4, 4, 0, 0}, {0, 8, 0, 8}, // punch-through
+}};
+
+// Entry v holds bit k of v at bit 2k.
+constexpr std::array<std::uint16_t, 256> spreadBitsTable = [] {
+    std::array<std::uint16_t, 256> table{};
+    for (unsigned v = 0; v < 256; ++v) {
+        unsigned spread = 0;
+        for (unsigned k = 0; k < 8; ++k) {
+            spread |= ((v >> k) & 1U) << (2U * k);
+        }
+        table[v] = static_cast<std::uint16_t>(spread);
+    }
+    return table;
+}();
+
+std::uint32_t spreadBits(std::uint32_t v) {
+    return std::uint32_t{spreadBitsTable[v & 255U]} | (std::uint32_t{spreadBitsTable[(v >> 8) & 255U]} << 16);
+}
+
+// A colour with its channels in 16-bit lanes, B lowest and A highest, the
+// order of the output word's bytes. Bilinear sums (at most 16 * 255) and the
+// weighted blend (at most 8 * 16 * 255) both stay below 2^16, so whole colours
+// can be scaled and added as one 64-bit integer with no carry between lanes.
+using LaneColour = std::uint64_t;
+
+constexpr LaneColour laneColour(unsigned r, unsigned g, unsigned b, unsigned a) {
+    return LaneColour{b} | (LaneColour{g} << 16) | (LaneColour{r} << 32) | (LaneColour{a} << 48);
+}
+
+constexpr unsigned field(std::uint32_t word, unsigned low, unsigned width) {
+    return (word >> low) & ((1U << width) - 1U);
+}
+
+LaneColour colourA(std::uint32_t colourWord) {
+    if ((colourWord & (1U << 15)) != 0) {
+        return laneColour(scale5[field(colourWord, 10, 5)], scale5[field(colourWord, 5, 5)],
+                          scale4[field(colourWord, 1, 4)], 255);
+    }
+    return laneColour(scale4[field(colourWord, 8, 4)], scale4[field(colourWord, 4, 4)],
+                      scale3[field(colourWord, 1, 3)], scale3[field(colourWord, 12, 3)]);
+}
+
+LaneColour colourB(std::uint32_t colourWord) {
+    if ((colourWord & (1U << 31)) != 0) {
+        return laneColour(scale5[field(colourWord, 26, 5)], scale5[field(colourWord, 21, 5)],
+                          scale5[field(colourWord, 16, 5)], 255);
+    }
+    return laneColour(scale4[field(colourWord, 24, 4)], scale4[field(colourWord, 20, 4)],
+                      scale4[field(colourWord, 16, 4)], scale3[field(colourWord, 28, 3)]);
+}
+
+// One packet with its two colours decoded once, for every pixel that reads it.
+struct DecodedPacket {
+    LaneColour a = 0;
+    LaneColour b = 0;
+    std::uint32_t modulation = 0;
+    std::uint32_t punchThrough = 0;
+};
+
+// The packet with this Morton number; bytes past the end of `data` read as zero.
+DecodedPacket loadPacket(std::span<const std::uint8_t> data, std::uint32_t morton) {
+    const std::uint64_t offset = std::uint64_t{morton} * 8U;
+    std::array<std::uint8_t, 8> bytes{};
+    if (rangeInside(data.size(), offset, 8)) {
+        for (std::size_t i = 0; i < 8; ++i) {
+            bytes[i] = data[static_cast<std::size_t>(offset) + i];
+        }
+    } else {
+        for (std::uint64_t i = 0; i < 8; ++i) {
+            if (offset + i < data.size()) {
+                bytes[i] = data[static_cast<std::size_t>(offset + i)];
+            }
+        }
+    }
+    const std::uint32_t colourWord = loadU32LE(bytes.data() + 4);
+    return DecodedPacket{colourA(colourWord), colourB(colourWord), loadU32LE(bytes.data()), colourWord & 1U};
+}
+
+void decodePacketRow(std::span<const std::uint8_t> data, std::uint32_t blockY, std::vector<DecodedPacket>& row) {
+    const std::uint32_t spreadY = spreadBits(blockY);
+    for (std::uint32_t blockX = 0; blockX < row.size(); ++blockX) {
+        row[blockX] = loadPacket(data, spreadY | (spreadBits(blockX) << 1));
+    }
+}
+
+// Blends the interpolated colours by the weight row and packs the lanes, each
+// (sum >> 7), into the output word.
+std::uint32_t blendPixel(LaneColour interpolatedA, LaneColour interpolatedB, const std::array<std::uint8_t, 4>& w) {
+    constexpr LaneColour alphaLane = LaneColour{0xFFFF} << 48;
+    const LaneColour colour = interpolatedA * w[0] + interpolatedB * w[1];
+    const LaneColour alpha = interpolatedA * w[2] + interpolatedB * w[3];
+    LaneColour lanes = (((colour & ~alphaLane) | (alpha & alphaLane)) >> 7) & 0x00FF00FF00FF00FFULL;
+    lanes = (lanes | (lanes >> 8)) & 0x0000FFFF0000FFFFULL;
+    return static_cast<std::uint32_t>(lanes | (lanes >> 16));
+}
+
+} // namespace
+
+std::uint32_t pvrtcMortonIndex(std::uint32_t blockX, std::uint32_t blockY) {
+    return spreadBits(blockY) | (spreadBits(blockX) << 1);
+}
+
+void decodePvrtc4Bpp(std::span<std::uint32_t> result, PvrtcSize size, std::span<const std::uint8_t> data) {
+    if (size.x != size.y) {
+        throw std::invalid_argument("size.x == size.y");
+    }
+    if (size.x < 4) {
+        return;
+    }
+    const auto side = static_cast<std::uint32_t>(size.x);
+    if (std::uint64_t{side} * side > result.size()) {
+        throw std::invalid_argument("PVRTC result array smaller than the image");
+    }
+    const std::uint32_t blocks = side / 4U;
+    const std::uint32_t mask = blocks - 1U;
+
+    // Only three packet rows are needed at a time: the row above (wrapping to
+    // the bottom), the current row and the row below (wrapping to the top).
+    std::vector<DecodedPacket> above(blocks);
+    std::vector<DecodedPacket> current(blocks);
+    std::vector<DecodedPacket> below(blocks);
+    decodePacketRow(data, mask, above);
+    decodePacketRow(data, 0, current);
+    decodePacketRow(data, 1U & mask, below);
+
+    for (std::uint32_t y = 0; y < blocks; ++y) {
+        for (std::uint32_t x = 0; x < blocks; ++x) {
+            const std::uint32_t left = (x + mask) & mask;
+            const std::uint32_t right = (x + 1U) & mask;
+            const DecodedPacket& own = current[x];
+            std::uint32_t modulation = own.modulation;
+            for (std::uint32_t py = 0; py < 4; ++py) {
+                const std::vector<DecodedPacket>& row0 = py < 2 ? above : current;
+                const std::vector<DecodedPacket>& row1 = py < 2 ? current : below;
+                std::uint32_t* out = result.data() + std::size_t{4U * y + py} * side + 4U * x;
+                for (std::uint32_t px = 0; px < 4; ++px) {
+                    const std::uint32_t x0 = px < 2 ? left : x;
+                    const std::uint32_t x1 = px < 2 ? x : right;
+                    const auto& f = bilinearFactors[4U * py + px];
+                    const LaneColour a = row0[x0].a * f[0] + row0[x1].a * f[1] + row1[x0].a * f[2] + row1[x1].a * f[3];
+                    const LaneColour b = row0[x0].b * f[0] + row0[x1].b * f[1] + row1[x0].b * f[2] + row1[x1].b * f[3];
+                    out[px] = blendPixel(a, b, blendWeights[own.punchThrough * 4U + (modulation & 3U)]);
+                    modulation >>= 2;
+                }
+            }
+        }
+        if (y + 1U < blocks) {
+            std::swap(above, current);
+            std::swap(current, below);
+            decodePacketRow(data, (y + 2U) & mask, below);
+        }
+    }
+}
