@@ -1,0 +1,126 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+
+#include "SmallPackage.h"
+#include "core/FatalError.h"
+#include "description/JsonMembers.h"
+#include "description/writeDescriptionFile.h"
+#include "description/writePackageDescription.h"
+#include "support/RunBinary.h"
+#include "support/TempFolder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string golden(const char* name) {
+    const fs::path path = fs::path(RESUNPACK_SOURCE_DIR) / "tests" / "description" / "golden" / name;
+    EXPECT_TRUE(fs::exists(path)) << path;
+    return readFileText(path);
+}
+
+TEST(WritePackageDescription, PackageWithoutGroupsGivesFiveLinesAndReplacesAnOlderFile) {
+    TempFolder folder;
+    {
+        std::ofstream(folder.path() / "Information.json", std::ios::binary) << std::string(500, 'x');
+    }
+    writePackageDescription(StringBuffer::fromBytes("main.obb"), PackageRecords {});
+    EXPECT_EQ(readFileText(folder.path() / "Information.json"), golden("NoGroups.json"));
+}
+
+TEST(WritePackageDescription, SmallPackageMatchesTheHandWrittenFile) {
+    TempFolder folder;
+    writePackageDescription(StringBuffer::fromBytes("pack\xE9.rsb"), smallPackage());
+    EXPECT_EQ(readFileText(folder.path() / "Information.json"), golden("SmallPackage.json"));
+}
+
+TEST(WritePackageDescription, MalformedPackageWritesNothing) {
+    TempFolder folder;
+    PackageRecords records = smallPackage();
+    records.packetFileLists[2].append(resourceFile("late")).type = 9;
+    EXPECT_THROW(writePackageDescription(StringBuffer::fromBytes("p.rsb"), records), PackageFormatError);
+    EXPECT_FALSE(fs::exists(folder.path() / "Information.json"));
+}
+
+// --- string escapes -------------------------------------------------------------
+
+struct EscapeCase {
+    const char* name;
+    std::string raw;
+    std::string written; // between the quotes
+};
+
+class StringEscapes : public testing::TestWithParam<EscapeCase> {};
+
+TEST_P(StringEscapes, FollowTheJsonRulesAndCopyEverythingElse) {
+    JsonAllocator allocator;
+    rapidjson::Value root(rapidjson::kObjectType);
+    addStringMember(root, "ID", GetParam().raw, false, allocator);
+    EXPECT_EQ(descriptionText(root), "{\n\t\"ID\": \"" + GetParam().written + "\"\n}");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Bytes, StringEscapes,
+    testing::Values(EscapeCase {"Quote", "a\"b", "a\\\"b"}, EscapeCase {"Backslash", "a\\b", "a\\\\b"},
+                    EscapeCase {"SlashIsPlain", "a/b", "a/b"}, EscapeCase {"Backspace", "\b", "\\b"},
+                    EscapeCase {"Tab", "\t", "\\t"}, EscapeCase {"LineFeed", "\n", "\\n"},
+                    EscapeCase {"FormFeed", "\f", "\\f"}, EscapeCase {"CarriageReturn", "\r", "\\r"},
+                    EscapeCase {"ZeroByte", std::string("a\0b", 3), "a\\u0000b"},
+                    EscapeCase {"VerticalTab", "\v", "\\u000B"}, EscapeCase {"Escape", "\x1B", "\\u001B"},
+                    EscapeCase {"UnitSeparator", "\x1F", "\\u001F"}, EscapeCase {"Space", " ", " "},
+                    EscapeCase {"Delete", "\x7F", "\x7F"}, EscapeCase {"LoneHighByte", "\x80", "\x80"},
+                    EscapeCase {"ByteFF", "\xFF", "\xFF"},
+                    EscapeCase {"BrokenUtf8", "\xC3(\xE9\xA0", "\xC3(\xE9\xA0"},
+                    EscapeCase {"ValidUtf8", "\xE4\xB8\xAD", "\xE4\xB8\xAD"}),
+    [](const testing::TestParamInfo<EscapeCase>& row) { return row.param.name; });
+
+TEST(DescriptionText, EmptyContainersStayOnTheirMemberLine) {
+    JsonAllocator allocator;
+    rapidjson::Value root(rapidjson::kObjectType);
+    addObjectMember(root, "O", allocator);
+    addArrayMember(addObjectMember(root, "P", allocator), "A", allocator);
+    addUintMember(root, "N", 4294967295U, false, allocator);
+    addUintMember(root, "Z", 12, true, allocator);
+    addBoolMember(root, "T", true, allocator);
+    EXPECT_EQ(descriptionText(root),
+              "{\n\t\"O\": {},\n\t\"P\": {\n\t\t\"A\": []\n\t},\n\t\"N\": 4294967295,\n\t\"Z\": null,\n\t\"T\": true\n}");
+}
+
+// --- the file cannot be written ---------------------------------------------------
+
+struct WriteFailureCase {
+    const char* name;
+    std::function<void(const fs::path&)> prepare;
+    std::string reason;
+};
+
+class DescriptionWriteFailure : public testing::TestWithParam<WriteFailureCase> {};
+
+TEST_P(DescriptionWriteFailure, AbortsTheRunNamingTheFileAndTheReason) {
+    TempFolder folder;
+    GetParam().prepare(folder.path() / "Information.json");
+    try {
+        writePackageDescription(StringBuffer::fromBytes("main.obb"), smallPackage());
+        FAIL() << "no error raised";
+    } catch (const RunAborted& aborted) {
+        ASSERT_EQ(aborted.lines().size(), 1U);
+        EXPECT_EQ(aborted.lines()[0], "Information.json : CanNot Write : " + GetParam().reason);
+        EXPECT_TRUE(aborted.pause());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Causes, DescriptionWriteFailure,
+    testing::Values(
+        WriteFailureCase {"CannotBeCreated", [](const fs::path& file) { fs::create_directory(file); },
+                          "Is a directory"},
+        // Every write to this device fails for want of space: a short write.
+        WriteFailureCase {"DiskFull", [](const fs::path& file) { fs::create_symlink("/dev/full", file); },
+                          "No space left on device"}),
+    [](const testing::TestParamInfo<WriteFailureCase>& row) { return row.param.name; });
+
+} // namespace

@@ -1,0 +1,237 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/FatalError.h"
+#include "description/findFormatEntry.h"
+#include "description/loadTextureFormatIndex.h"
+#include "description/parseTextureFormatIndex.h"
+#include "support/ConsoleCapture.h"
+#include "support/TempFolder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::uint32_t noIndex = 0xFFFFFFFFU;
+
+struct Expected {
+    std::optional<std::string> name; // nothing: absent
+    std::uint32_t index;
+};
+
+void expectTable(const TextureFormatIndex& table, const std::vector<Expected>& expected) {
+    ASSERT_EQ(table.count(), expected.size());
+    EXPECT_EQ(table.capacity(), expected.size());
+    for (std::uint32_t i = 0; i < table.count(); ++i) {
+        SCOPED_TRACE("entry " + std::to_string(i));
+        EXPECT_EQ(table[i].index, expected[i].index);
+        if (expected[i].name) {
+            ASSERT_FALSE(table[i].name.isAbsent());
+            EXPECT_EQ(table[i].name.view(), *expected[i].name);
+        } else {
+            EXPECT_TRUE(table[i].name.isAbsent());
+        }
+    }
+}
+
+// --- accepted files -----------------------------------------------------------------
+
+struct AcceptedCase {
+    const char* name;
+    std::string text;
+    std::vector<Expected> table;
+};
+
+class AcceptedIndexFile : public testing::TestWithParam<AcceptedCase> {};
+
+TEST_P(AcceptedIndexFile, GivesOneEntryPerElementInFileOrder) {
+    const std::optional<TextureFormatIndex> table = parseTextureFormatIndex(GetParam().text);
+    ASSERT_TRUE(table.has_value());
+    expectTable(*table, GetParam().table);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, AcceptedIndexFile,
+    testing::Values(
+        AcceptedCase {"Plain",
+                      R"({"TextureFormat":[{"Index":0,"TextureFormat":"RGBA32"},{"Index":147,"TextureFormat":"RGB_ETC1"}]})",
+                      {{"RGBA32", 0}, {"RGB_ETC1", 147}}},
+        AcceptedCase {"CommentsAndTrailingCommas",
+                      "// formats\n{ /* list */ \"TextureFormat\" : [\r\n"
+                      "  {\"Index\": 1, // one\n \"TextureFormat\": \"RGB24\",},\n"
+                      "  {\"Index\": 2, \"TextureFormat\": \"BGR24\"},\n],\n} /* end */ // done",
+                      {{"RGB24", 1}, {"BGR24", 2}}},
+        AcceptedCase {"EmptyList", R"({"TextureFormat":[]})", {}},
+        AcceptedCase {"IndexForms",
+                      R"({"TextureFormat":[{"Index":5.0},{"Index":5e0},{"Index":"5"},{"Index":-1},)"
+                      R"({"Index":4294967296},{},{"Index":true},{"Index":null},{"Index":4294967295},)"
+                      R"({"Index":0},{"Index":-0},{"Index":18446744073709551615}]})",
+                      {{std::nullopt, noIndex}, {std::nullopt, noIndex}, {std::nullopt, noIndex},
+                       {std::nullopt, noIndex}, {std::nullopt, noIndex}, {std::nullopt, noIndex},
+                       {std::nullopt, noIndex}, {std::nullopt, noIndex}, {std::nullopt, 4294967295U},
+                       {std::nullopt, 0}, {std::nullopt, 0}, {std::nullopt, noIndex}}},
+        AcceptedCase {"NameForms",
+                      "{\"TextureFormat\":[{\"Index\":1,\"TextureFormat\":5},{\"Index\":2,\"TextureFormat\":\"\"},"
+                      "{\"Index\":3,\"TextureFormat\":\"A\\u0000B\"},{\"Index\":4,\"TextureFormat\":\"\\u00e9\"},"
+                      "{\"Index\":5,\"TextureFormat\":\"\\uD83D\\uDE00\"},{\"Index\":6,\"TextureFormat\":\"\xE9\xFF\"},"
+                      "{\"Index\":7,\"TextureFormat\":null},{\"Index\":8,\"TextureFormat\":[\"RGB24\"]}]}",
+                      {{std::nullopt, 1}, {"", 2}, {std::string("A\0B", 3), 3}, {"\xC3\xA9", 4},
+                       {"\xF0\x9F\x98\x80", 5}, {"\xE9\xFF", 6}, {std::nullopt, 7}, {std::nullopt, 8}}},
+        AcceptedCase {"FirstOfTwoSameNamedMembersCounts",
+                      R"({"TextureFormat":[{"Index":1,"Index":2,"TextureFormat":"X","TextureFormat":"Y"}],"TextureFormat":5})",
+                      {{"X", 1}}},
+        AcceptedCase {"ExtraMembersChangeNothing",
+                      R"({"Version":3,"TextureFormat":[{"Comment":"x","Index":9,"TextureFormat":"RGBA_PVRTC4","Z":[{}]}],"More":{}})",
+                      {{"RGBA_PVRTC4", 9}}},
+        AcceptedCase {"DeepNestingElsewhere",
+                      "{\"Deep\":" + std::string(100000, '[') + std::string(100000, ']') +
+                          ",\"TextureFormat\":[{\"Index\":1,\"TextureFormat\":\"RGB24\"}]}",
+                      {{"RGB24", 1}}}),
+    [](const testing::TestParamInfo<AcceptedCase>& row) { return row.param.name; });
+
+// --- rejected files ------------------------------------------------------------------
+
+struct RejectedCase {
+    const char* name;
+    std::string text;
+};
+
+class RejectedIndexFile : public testing::TestWithParam<RejectedCase> {};
+
+TEST_P(RejectedIndexFile, GivesNothing) { EXPECT_FALSE(parseTextureFormatIndex(GetParam().text).has_value()); }
+
+const std::string valid = R"({"TextureFormat":[{"Index":1,"TextureFormat":"RGB24"}]})";
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, RejectedIndexFile,
+    testing::Values(RejectedCase {"Empty", ""}, RejectedCase {"ThreeBytes", "{ }"},
+                    RejectedCase {"OnlyWhitespace", " \t\r\n  "}, RejectedCase {"OnlyComment", "// nothing here\n"},
+                    RejectedCase {"Null", "null"}, RejectedCase {"NullWithComment", "/* x */ null // y"},
+                    RejectedCase {"ByteOrderMark", "\xEF\xBB\xBF" + valid},
+                    RejectedCase {"UnterminatedComment", valid + " /* open"},
+                    RejectedCase {"SecondValue", valid + " {}"}, RejectedCase {"TrailingWord", valid + " x"},
+                    RejectedCase {"ZeroByteThenContent", valid + std::string("\0{}", 3)},
+                    RejectedCase {"TrailingZeroByte", valid + std::string("\0", 1)},
+                    RejectedCase {"Unterminated", R"({"TextureFormat":[{"Index":1}])"},
+                    RejectedCase {"TwoTrailingCommas", R"({"TextureFormat":[{"Index":1},,]})"},
+                    RejectedCase {"LeadingComma", R"({"TextureFormat":[,{"Index":1}]})"},
+                    RejectedCase {"RawControlByteInString", "{\"TextureFormat\":[{\"TextureFormat\":\"a\tb\"}]}"},
+                    RejectedCase {"PlusSign", R"({"TextureFormat":[{"Index":+1}]})"},
+                    RejectedCase {"NaN", R"({"TextureFormat":[{"Index":NaN}]})"},
+                    RejectedCase {"RootIsArray", R"([{"Index":1,"TextureFormat":"RGB24"}])"},
+                    RejectedCase {"RootIsString", R"("TextureFormat")"},
+                    RejectedCase {"NoTextureFormat", R"({"Formats":[]})"},
+                    RejectedCase {"TextureFormatIsObject", R"({"TextureFormat":{"Index":1}})"},
+                    RejectedCase {"TextureFormatIsNull", R"({"TextureFormat":null})"},
+                    RejectedCase {"ElementIsNumber", R"({"TextureFormat":[{"Index":1},2]})"},
+                    RejectedCase {"ElementIsArray", R"({"TextureFormat":[[1,"RGB24"]]})"},
+                    RejectedCase {"DeepUnclosedNesting", "{\"Deep\":" + std::string(100000, '[')}),
+    [](const testing::TestParamInfo<RejectedCase>& row) { return row.param.name; });
+
+// --- lookups -------------------------------------------------------------------------
+
+struct LookupCase {
+    const char* name;
+    std::uint32_t code;
+    std::optional<std::size_t> entry; // position in the table; nothing: not found
+};
+
+class FindFormatEntry : public testing::TestWithParam<LookupCase> {};
+
+TEST_P(FindFormatEntry, GivesTheFirstEntryWithTheCode) {
+    const std::optional<TextureFormatIndex> table = parseTextureFormatIndex(
+        R"({"TextureFormat":[{"Index":3,"TextureFormat":"A"},{"Index":7,"TextureFormat":"B"},)"
+        R"({"Index":3,"TextureFormat":"C"},{"Index":"9","TextureFormat":"D"},{"Index":8}]})");
+    ASSERT_TRUE(table.has_value());
+    const FormatEntry* found = findFormatEntry(*table, GetParam().code);
+    if (!GetParam().entry) {
+        EXPECT_EQ(found, nullptr);
+    } else {
+        EXPECT_EQ(found, &(*table)[static_cast<std::uint32_t>(*GetParam().entry)]);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Codes, FindFormatEntry,
+                         testing::Values(LookupCase {"FirstOfTwo", 3, 0}, LookupCase {"Second", 7, 1},
+                                         LookupCase {"EntryWithoutName", 8, 4},
+                                         LookupCase {"StringIndexNeverMatchesItsNumber", 9, std::nullopt},
+                                         LookupCase {"MissingMarkerMatchesBadIndex", noIndex, 3},
+                                         LookupCase {"Unlisted", 0, std::nullopt}),
+                         [](const testing::TestParamInfo<LookupCase>& row) { return row.param.name; });
+
+TEST(FindFormatEntryInEmptyTable, FindsNothing) {
+    EXPECT_EQ(findFormatEntry(TextureFormatIndex {}, 0), nullptr);
+    EXPECT_EQ(findFormatEntry(TextureFormatIndex {}, noIndex), nullptr);
+}
+
+// --- the whole step with its console dialogue ------------------------------------
+
+const std::string prompt = "Please Choose TextureFormat Index Information File\n";
+
+void writeFile(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+
+TEST(LoadTextureFormatIndex, GivenPathIsEchoedAndTabulated) {
+    TempFolder folder;
+    const std::string path = (folder.path() / "formats.json").string();
+    writeFile(path, valid);
+    ConsoleCapture capture("");
+    const TextureFormatIndex table = loadTextureFormatIndex(capture.console(), path);
+    EXPECT_EQ(capture.output(), prompt + path + "\nInPut : " + path + "\n");
+    expectTable(table, {{"RGB24", 1}});
+}
+
+TEST(LoadTextureFormatIndex, WithoutGivenPathAsksForOne) {
+    TempFolder folder;
+    writeFile(folder.path() / "formats.json", valid);
+    ConsoleCapture capture("formats.json\n");
+    const TextureFormatIndex table = loadTextureFormatIndex(capture.console(), std::nullopt);
+    const std::string path = (folder.path() / "formats.json").string();
+    EXPECT_EQ(capture.output(), prompt + "Path : " + path + "\nInPut : " + path + "\n");
+    expectTable(table, {{"RGB24", 1}});
+}
+
+struct LoadFailureCase {
+    const char* name;
+    std::optional<std::string> content; // nothing: no file at all
+    std::string answer;                  // the reply to the path prompt
+    std::string line;
+};
+
+class LoadTextureFormatIndexFailure : public testing::TestWithParam<LoadFailureCase> {};
+
+TEST_P(LoadTextureFormatIndexFailure, AbortsWithoutPause) {
+    TempFolder folder;
+    if (GetParam().content) {
+        writeFile(folder.path() / "formats.json", *GetParam().content);
+    }
+    ConsoleCapture capture(GetParam().answer + "\n");
+    try {
+        (void)loadTextureFormatIndex(capture.console(), std::nullopt);
+        FAIL() << "no error raised";
+    } catch (const RunAborted& aborted) {
+        EXPECT_EQ(aborted.lines(), std::vector<std::string> {GetParam().line});
+        EXPECT_FALSE(aborted.pause());
+    }
+    EXPECT_TRUE(capture.output().starts_with(prompt + "Path : ")) << capture.output();
+}
+
+const std::string notExist = "TextureFormat Index Information File : Not Exist";
+const std::string formatError = "TextureFormat Index Information File : Format Error";
+
+INSTANTIATE_TEST_SUITE_P(
+    Causes, LoadTextureFormatIndexFailure,
+    testing::Values(LoadFailureCase {"MissingFile", std::nullopt, "formats.json", notExist},
+                    LoadFailureCase {"CancelledChoice", valid, "", notExist},
+                    LoadFailureCase {"Folder", std::nullopt, ".", notExist},
+                    LoadFailureCase {"LiteralNull", "null", "formats.json", formatError},
+                    LoadFailureCase {"ShortFile", "{}", "formats.json", formatError},
+                    LoadFailureCase {"WrongShape", R"({"TextureFormat":5})", "formats.json", formatError}),
+    [](const testing::TestParamInfo<LoadFailureCase>& row) { return row.param.name; });
+
+} // namespace
