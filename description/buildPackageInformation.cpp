@@ -5,11 +5,12 @@
 
 #include "core/FatalError.h"
 #include "description/buildSubGroupInformation.h"
+#include "description/quotedName.h"
 
 namespace {
 
 std::string groupContext(std::uint32_t groupNumber, std::string_view groupName) {
-    return "group " + std::to_string(groupNumber) + " \"" + std::string(groupName) + "\"";
+    return "group " + std::to_string(groupNumber) + " " + quotedName(groupName);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/FatalError.h"
+#include "description/quotedName.h"
 
 namespace {
 
@@ -18,11 +19,9 @@ StringBuffer locIdText(std::uint32_t locId) {
     return text;
 }
 
-std::string quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
-
 std::string entryContext(std::string_view subGroupName, std::uint32_t entryNumber, const PacketFileEntry& entry) {
-    return "subgroup " + quoted(subGroupName) + ", packet file " + std::to_string(entryNumber) + " " +
-           quoted(entry.name.view());
+    return "subgroup " + quotedName(subGroupName) + ", packet file " + std::to_string(entryNumber) + " " +
+           quotedName(entry.name.view());
 }
 
 } // namespace
@@ -31,7 +30,7 @@ void buildSubGroupInformation(SubGroupInformation& target, std::string_view subG
                               std::uint32_t locId, std::uint32_t compressionFlags, const PacketFileList& fileList,
                               const PtrArray<TextureInfo>& textureInfos, std::uint32_t firstTextureIndex) {
     if (compressionFlags > highestCompressionFlags) {
-        throw PackageFormatError("subgroup " + quoted(subGroupName) + ": packet compression flags " +
+        throw PackageFormatError("subgroup " + quotedName(subGroupName) + ": packet compression flags " +
                                  std::to_string(compressionFlags) + " (above 3)");
     }
 

@@ -281,6 +281,9 @@ INSTANTIATE_TEST_SUITE_P(
         MalformedCase {"SubGroupIndexBeyondTheSubGroups",
                        [](PackageRecords& r) { r.groups[1].subGroups[1].subGroupIndex = 3; },
                        {"group 1", "slot 1", "subgroup index 3"}},
+        MalformedCase {"ControlBytesInNamesAreShownAsHex",
+                       [](PackageRecords& r) { r.groups[1].subGroups[1].subGroupIndex = 9; },
+                       {"group 1 \"Tab\\x09Quote\"Back\\Slash/Ctl\\x01\\x1F\\x7F\\x08\\x0C\\x0A\\x0D\", slot 1"}},
         MalformedCase {"SubGroupWithoutPacketHeader",
                        [](PackageRecords& r) {
                            r.packetHeaders = PtrArray<PacketHeader>::sized(2);
