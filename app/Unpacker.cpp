@@ -9,6 +9,9 @@
 #include "core/FatalError.h"
 #include "core/FileSystem.h"
 #include "core/Platform.h"
+#include "description/loadTextureFormatIndex.h"
+#include "description/writePackageDescription.h"
+#include "package/readPackage.h"
 
 namespace {
 
@@ -67,11 +70,10 @@ std::optional<std::uint64_t> streamSize(std::FILE* stream) {
 
 // The output folder: "~" + the package's name beside the package, or the
 // folder given with -o (taken against the current directory when relative).
-PathList outputFolderFor(const PathList& selected, const CommandLine& options) {
+PathList outputFolderFor(const Console& console, const PathList& selected, const CommandLine& options) {
     PathList folder;
     if (options.outputFolder) {
-        const std::string text = resolveChosenPath(*options.outputFolder, platform::currentDirectory().value_or(""),
-                                                   platform::homeFolder());
+        const std::string text = resolveChosenPath(*options.outputFolder, console.startFolder(), platform::homeFolder());
         folder.split(text.empty() ? std::string(".") : text);
         // A trailing separator leaves an empty last component; it names no folder.
         while (folder.count() > 1 && folder.last().length() == 0) {
@@ -92,12 +94,15 @@ PathList outputFolderFor(const PathList& selected, const CommandLine& options) {
 
 int processPackage(Console& console, const CommandLine& options, const StringBuffer& fileName,
                    std::span<const std::uint8_t> packageBuffer) {
-    (void)options;
-    (void)fileName;
-    (void)packageBuffer;
     console.line("Now Analysis ResourcePackage Information");
+    PackageRecords records;
+    readPackage(packageBuffer, records);
+    writePackageDescription(fileName, records);
     console.line("Finish : Analysis ResourcePackage Information");
+
     console.line("Now OutPut Atlas Resource");
+    const TextureFormatIndex formatIndex = loadTextureFormatIndex(console, options.indexPath);
+    (void)formatIndex;
     console.line("Finish : OutPut Atlas Resource");
     return exitSuccess;
 }
@@ -134,7 +139,7 @@ int runUnpacker(Console& console, const CommandLine& options) {
     PathList savedDirectory;
     currentDirectory(savedDirectory);
 
-    PathList outputFolder = outputFolderFor(selected, options);
+    PathList outputFolder = outputFolderFor(console, selected, options);
     createFolderChain(outputFolder, outputFolder.count());
     errno = 0;
     if (!changeDirectory(outputFolder)) {

@@ -5,6 +5,9 @@
 
 #include "core/Platform.h"
 
+Console::Console(std::FILE* in, std::FILE* out, bool interactive)
+    : in_(in), out_(out), interactive_(interactive), startFolder_(platform::currentDirectory().value_or("")) {}
+
 void Console::line(std::string_view text) {
     std::fwrite(text.data(), 1, text.size(), out_);
     std::fputc('\n', out_);

@@ -10,7 +10,9 @@
 // stream followed by a line end and a flush; answers come from the input stream.
 class Console {
 public:
-    Console(std::FILE* in, std::FILE* out, bool interactive) : in_(in), out_(out), interactive_(interactive) {}
+    // The user's relative answers are taken against the folder the program
+    // started in, whatever the current directory is when they are asked.
+    Console(std::FILE* in, std::FILE* out, bool interactive);
 
     // Writes the text and a line end, then flushes.
     void line(std::string_view text);
@@ -31,9 +33,11 @@ public:
 
     bool interactive() const { return interactive_; }
     std::FILE* input() const { return in_; }
+    const std::string& startFolder() const { return startFolder_; }
 
 private:
     std::FILE* in_;
     std::FILE* out_;
     bool interactive_;
+    std::string startFolder_;
 };

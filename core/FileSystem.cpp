@@ -118,7 +118,7 @@ PathList& chooseFile(Console& console, PathList& list, const std::optional<std::
         reply = console.readLine().value_or(std::string());
     }
     const std::string chosen =
-        resolveChosenPath(reply, platform::currentDirectory().value_or(std::string()), platform::homeFolder());
+        resolveChosenPath(reply, console.startFolder(), platform::homeFolder());
     list.split(chosen);
     console.line(list.join().view());
     return list;

@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "support/RunBinary.h"
+#include "support/TempFolder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string banner =
+    "This program can unpack all image resource from resource-package, Programming By Kestrivan\n"
+    "The Key Is : 4817263905172634851 OR 3920481756203948172 OR 12093847561029384756\n"
+    "Choose ResourcePackage\n"
+    "\t.obb : Android\n"
+    "\t.rsb : iOS\n"
+    "\t.rsb.smf : Android(Ver.CN)\n";
+
+// The smallest well-formed package: a header with no sections and 16-byte texture records.
+void writeEmptyPackage(const fs::path& path) {
+    std::string bytes(112, '\0');
+    bytes[92] = 16;
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+void writeFile(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+
+std::string driverLines(const std::string& indexPath) {
+    return "Now Analysis ResourcePackage Information\n"
+           "Finish : Analysis ResourcePackage Information\n"
+           "Now OutPut Atlas Resource\n"
+           "Please Choose TextureFormat Index Information File\n" +
+           indexPath + "\nInPut : " + indexPath +
+           "\n"
+           "Finish : OutPut Atlas Resource\n";
+}
+
+class Flow : public testing::Test {
+protected:
+    TempFolder folder;
+    fs::path root() const { return folder.path(); }
+};
+
+TEST_F(Flow, MissingPackageInArgumentMode) {
+    const std::string missing = (root() / "missing.obb").string();
+    const BinaryRun run = runBinary(root(), {missing}, "");
+    EXPECT_EQ(run.out, banner + missing + "\nInPut : " + missing + "\nFile Is Not Exist \nNow Exit\n");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_FALSE(fs::exists(root() / "~missing.obb"));
+}
+
+TEST_F(Flow, CancelledChoiceInteractive) {
+    const BinaryRun run = runBinary(root(), {}, "\n");
+    EXPECT_EQ(run.out, banner + "Path : \nInPut : \nFile Is Not Exist \nNow Exit\nPress any key to continue . . .\n");
+    EXPECT_EQ(run.status, 1);
+}
+
+TEST_F(Flow, InteractiveRunCreatesTheOutputFolderBesideThePackage) {
+    fs::create_directories(root() / "games");
+    writeEmptyPackage(root() / "games" / "a.rsb");
+    writeFile(root() / "index.json", R"({"TextureFormat": []})");
+    const std::string package = (root() / "games" / "a.rsb").string();
+    const std::string index = (root() / "index.json").string();
+    // Relative answers are taken against the current folder.
+    const BinaryRun run = runBinary(root(), {}, "games/a.rsb\nindex.json\n\n");
+    EXPECT_EQ(run.out, banner + "Path : " + package + "\nInPut : " + package +
+                           "\n"
+                           "Now Analysis ResourcePackage Information\n"
+                           "Finish : Analysis ResourcePackage Information\n"
+                           "Now OutPut Atlas Resource\n"
+                           "Please Choose TextureFormat Index Information File\n"
+                           "Path : " +
+                           index + "\nInPut : " + index +
+                           "\n"
+                           "Finish : OutPut Atlas Resource\n"
+                           "Finish!\n");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(fs::is_regular_file(root() / "games" / "~a.rsb" / "Information.json"));
+}
+
+TEST_F(Flow, ArgumentModeWithOutputFolder) {
+    writeEmptyPackage(root() / "p.obb");
+    writeFile(root() / "index.json", R"({"TextureFormat": []})");
+    const std::string package = (root() / "p.obb").string();
+    const std::string index = (root() / "index.json").string();
+    const BinaryRun run = runBinary(root(), {"p.obb", "-f", "index.json", "-o", "out/here"}, "");
+    EXPECT_EQ(run.out, banner + package + "\nInPut : " + package + "\n" + driverLines(index) + "Finish!\n");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(fs::is_regular_file(root() / "out" / "here" / "Information.json"));
+    EXPECT_FALSE(fs::exists(root() / "~p.obb"));
+}
+
+TEST_F(Flow, DamagedPackageEndsWithFormatError) {
+    writeFile(root() / "short.obb", std::string(50, '\0'));
+    const BinaryRun run = runBinary(root(), {"short.obb", "-f", "none.json"}, "");
+    EXPECT_NE(run.out.find("Now Analysis ResourcePackage Information\nResourcePackage : Format Error\n\t"),
+              std::string::npos)
+        << run.out;
+    EXPECT_TRUE(run.out.ends_with("\nNow Exit\n")) << run.out;
+    EXPECT_EQ(run.status, 1);
+}
+
+TEST_F(Flow, BadCommandLineExitsWithUsage) {
+    const BinaryRun run = runBinary(root(), {"a.obb", "--no-such-option"}, "");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("Usage:"), std::string::npos);
+    EXPECT_TRUE(run.out.empty());
+}
+
+} // namespace
