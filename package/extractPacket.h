@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "core/Bytes.h"
+#include "core/PathList.h"
+#include "package/PackageRecords.h"
+
+// Makes the files of one packet available below `outputFolder` (relative to
+// the current directory): checks the file list against the declared block
+// sizes, chooses or inflates the data blocks as the compression flags say,
+// and writes every file (writePacketFiles). Damaged packet data throws
+// PackageFormatError before anything is written; a file that cannot be
+// written throws RunAborted.
+void extractPacket(const PathList& outputFolder, ByteSpan package, std::uint32_t packetOffset,
+                   const PacketHeader& header, const PacketFileList& files, std::string_view packetLabel);
+
+// The packet of subgroup `subGroupIndex` of the records read from `package`.
+void extractPacket(const PathList& outputFolder, ByteSpan package, const PackageRecords& records,
+                   std::uint32_t subGroupIndex);

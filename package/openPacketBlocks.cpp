@@ -1,0 +1,70 @@
+#include "package/openPacketBlocks.h"
+
+#include <string>
+
+#include <zlib.h>
+
+#include "core/FatalError.h"
+#include "package/PackageRange.h"
+
+namespace {
+
+// zlib's deflate format cannot expand data by more than 1032:1 (zlib
+// technical details, "Maximum compression factor"); a declared size beyond
+// that cannot come from the stored bytes, so it is refused before allocating.
+constexpr std::uint64_t maxInflateRatio = 1032;
+
+constexpr std::uint32_t highestCompressionFlags = compressAtlasFlag | compressResourceFlag;
+
+} // namespace
+
+ByteSpan PacketBlocks::openBlock(ByteSpan package, std::uint64_t start, std::uint32_t storedSize,
+                                 std::uint32_t declaredSize, bool compressed, const std::string& what,
+                                 Storage& storage) {
+    if (!compressed) {
+        return packageRange(package, start, declaredSize, what);
+    }
+    if (declaredSize == 0) {
+        return {};
+    }
+    const ByteSpan source = packageRange(package, start, storedSize, what + " (compressed)");
+    if (declaredSize > (std::uint64_t{storedSize} + 1U) * maxInflateRatio) {
+        throw PackageFormatError(what + ": " + std::to_string(declaredSize) + " bytes cannot inflate from " +
+                                 std::to_string(storedSize) + " compressed bytes");
+    }
+    // calloc: the zero fill of a large block costs nothing until touched.
+    storage.reset(static_cast<std::uint8_t*>(std::calloc(declaredSize, 1)));
+    if (!storage) {
+        throw PackageFormatError(what + ": cannot allocate " + std::to_string(declaredSize) +
+                                 " bytes to inflate it into");
+    }
+    uLongf inflated = declaredSize;
+    const int result = uncompress(storage.get(), &inflated, source.data(), static_cast<uLong>(source.size()));
+    if (result != Z_OK) {
+        throw PackageFormatError(what + ": zlib cannot inflate it (" + zError(result) + ")");
+    }
+    if (inflated != declaredSize) {
+        throw PackageFormatError(what + ": inflates to " + std::to_string(inflated) + " bytes, not the declared " +
+                                 std::to_string(declaredSize));
+    }
+    return {storage.get(), declaredSize};
+}
+
+PacketBlocks openPacketBlocks(ByteSpan package, std::uint32_t packetOffset, const PacketHeader& header,
+                              std::string_view packetLabel) {
+    const std::string label(packetLabel);
+    if (header.compressionFlags > highestCompressionFlags) {
+        throw PackageFormatError(label + ": compression flags " + std::to_string(header.compressionFlags) +
+                                 " are unknown (0 to 3 are)");
+    }
+    PacketBlocks blocks;
+    blocks.resource_ = PacketBlocks::openBlock(
+        package, std::uint64_t{packetOffset} + header.resourceDataOffset, header.resourceDataCompressedSize,
+        header.resourceDataSize, (header.compressionFlags & compressResourceFlag) != 0, label + ": resource data",
+        blocks.resourceStorage_);
+    blocks.atlas_ = PacketBlocks::openBlock(
+        package, std::uint64_t{packetOffset} + header.atlasDataOffset, header.atlasDataCompressedSize,
+        header.atlasDataSize, (header.compressionFlags & compressAtlasFlag) != 0, label + ": atlas data",
+        blocks.atlasStorage_);
+    return blocks;
+}
