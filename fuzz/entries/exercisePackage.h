@@ -1,0 +1,9 @@
+#pragma once
+
+#include "core/Bytes.h"
+
+// Runs a whole package through the reader, the description builder and the
+// description text, in memory. A damaged package may only end in
+// PackageFormatError, which is swallowed; any other exception escapes, and
+// any out-of-bounds access or undefined behaviour is left for the sanitizers.
+void exercisePackage(ByteSpan package);

@@ -1,0 +1,10 @@
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "fuzz/entries/exerciseNameTables.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    exerciseNameTables(ByteSpan(data, size));
+    return 0;
+}
