@@ -9,7 +9,7 @@
 #include "core/FatalError.h"
 #include "core/FileSystem.h"
 #include "core/Platform.h"
-#include "description/loadTextureFormatIndex.h"
+#include "atlas/unpackAtlases.h"
 #include "description/writePackageDescription.h"
 #include "package/readPackage.h"
 
@@ -101,10 +101,13 @@ int processPackage(Console& console, const CommandLine& options, const StringBuf
     console.line("Finish : Analysis ResourcePackage Information");
 
     console.line("Now OutPut Atlas Resource");
-    const TextureFormatIndex formatIndex = loadTextureFormatIndex(console, options.indexPath);
-    (void)formatIndex;
+    AtlasOutputSettings settings;
+    settings.indexPath = options.indexPath;
+    settings.skipUnknown = options.skipUnknown;
+    settings.jobs = options.jobs;
+    const bool allWritten = unpackAtlases(console, settings, packageBuffer, records);
     console.line("Finish : OutPut Atlas Resource");
-    return exitSuccess;
+    return allWritten ? exitSuccess : exitFailure;
 }
 
 int runUnpacker(Console& console, const CommandLine& options) {
