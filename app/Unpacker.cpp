@@ -1,10 +1,12 @@
 #include "app/Unpacker.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <memory>
 #include <new>
 #include <string>
+#include <thread>
 
 #include "core/FatalError.h"
 #include "core/FileSystem.h"
@@ -104,7 +106,7 @@ int processPackage(Console& console, const CommandLine& options, const StringBuf
     AtlasOutputSettings settings;
     settings.indexPath = options.indexPath;
     settings.skipUnknown = options.skipUnknown;
-    settings.jobs = options.jobs;
+    settings.jobs = options.jobs != 0 ? options.jobs : std::max(1U, std::thread::hardware_concurrency());
     const bool allWritten = unpackAtlases(console, settings, packageBuffer, records);
     console.line("Finish : OutPut Atlas Resource");
     return allWritten ? exitSuccess : exitFailure;

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -200,6 +201,36 @@ TEST_P(EveryCompressionFlag, GivesTheSameFiles) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Flags, EveryCompressionFlag, testing::Values(0U, 1U, 2U, 3U));
+
+// Every file below `root`, by relative path, with its bytes.
+std::map<std::string, std::string> treeOf(const fs::path& root) {
+    std::map<std::string, std::string> tree;
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        if (entry.is_regular_file()) {
+            tree[fs::relative(entry.path(), root).string()] = readFileText(entry.path());
+        }
+    }
+    return tree;
+}
+
+TEST_F(EndToEnd, SeveralJobsGiveTheSameConsoleAndFilesAsOne) {
+    pw::Package plan = samplePlan(3);
+    // The same atlas path twice in one packet: the second finds its file removed.
+    plan.subGroups[0].files.push_back(atlasFile("img/a", 0, rgbaPixels, 2, 2));
+    for (int copy = 0; copy < 6; ++copy) {
+        plan.subGroups[0].files.push_back(atlasFile("img/more" + std::to_string(copy), 4, rgbPixels, 3, 1));
+    }
+    write(plan);
+    const BinaryRun one = run({"--skip-unknown", "--jobs", "1", "-o", (folder.path() / "in" / "one").string()}, "");
+    const BinaryRun three = run({"--skip-unknown", "--jobs", "3", "-o", (folder.path() / "in" / "three").string()}, "");
+    EXPECT_EQ(one.status, 1) << "the repeated atlas cannot be read a second time";
+    EXPECT_NE(one.out.find("\t\tDeCode Failed : "), std::string::npos);
+    EXPECT_EQ(three.status, one.status);
+    EXPECT_EQ(three.out, one.out);
+    const auto filesOne = treeOf(folder.path() / "in" / "one");
+    EXPECT_EQ(treeOf(folder.path() / "in" / "three"), filesOne);
+    EXPECT_EQ(filesOne.count("OutPut/img/more5.png"), 1U);
+}
 
 struct PromptCase {
     const char* name;
