@@ -28,9 +28,9 @@ static constexpr std::array<std::size_t, 4> modifierColumn = {2, 3, 1, 0};
 static constexpr std::array<int, 8> distanceTable = {3, 6, 11, 16, 23, 32, 41, 64};
 
 using Rgb = std::array<int, 3>;
-using Rgb8 = std::array<std::uint8_t, 3>;
+using Rgba8 = std::array<std::uint8_t, 4>;
 // The four colours a block's pixels choose from by their 2-bit index.
-using Palette = std::array<Rgb8, 4>;
+using Palette = std::array<Rgba8, 4>;
 
 // The 64 bits of a block: bit 63 is the top bit of byte 0, bit 0 the low bit of byte 7.
 struct BlockBits {
@@ -53,16 +53,13 @@ constexpr int signExtend3(int v) { return v >= 4 ? v - 8 : v; }
 
 constexpr std::uint8_t clampToByte(int v) { return static_cast<std::uint8_t>(std::clamp(v, 0, 255)); }
 
-// Each channel offset by delta, then clamped to 0..255.
-constexpr Rgb8 offsetColour(const Rgb& colour, int delta) {
-    return {clampToByte(colour[0] + delta), clampToByte(colour[1] + delta), clampToByte(colour[2] + delta)};
+// Each channel offset by delta, then clamped to 0..255; opaque.
+constexpr Rgba8 offsetColour(const Rgb& colour, int delta) {
+    return {clampToByte(colour[0] + delta), clampToByte(colour[1] + delta), clampToByte(colour[2] + delta), 255};
 }
 
-void storePixel(EtcTile& tile, unsigned column, unsigned row, const Rgb8& colour) {
-    const std::size_t at = (4U * row + column) * 3U;
-    tile[at] = colour[0];
-    tile[at + 1U] = colour[1];
-    tile[at + 2U] = colour[2];
+void storePixel(EtcTile& tile, unsigned column, unsigned row, const Rgba8& colour) {
+    tile[4U * row + column] = colour;
 }
 
 // 2-bit index of pixel (column, row): MSB from block bit 16 + i, LSB from bit i,
@@ -153,7 +150,7 @@ EtcTile decodePlanarMode(const BlockBits& bits) {
         for (unsigned column = 0; column < 4; ++column) {
             const int x = static_cast<int>(column);
             const int y = static_cast<int>(row);
-            Rgb8 colour{};
+            Rgba8 colour = {0, 0, 0, 255};
             for (std::size_t c = 0; c < 3; ++c) {
                 // Arithmetic shift: rounds toward minus infinity for negative sums.
                 colour[c] = clampToByte(
@@ -201,9 +198,9 @@ void decodeEtcBlock(std::uint32_t word1, std::uint32_t word2, std::span<std::uin
             if (x >= stride || !rangeInside(destination.size(), offset, 3)) {
                 continue;
             }
-            const std::size_t from = (4U * row + column) * 3U;
+            const auto& colour = tile[4U * row + column];
             for (std::size_t c = 0; c < 3; ++c) {
-                destination[static_cast<std::size_t>(offset) + c] = tile[from + c];
+                destination[static_cast<std::size_t>(offset) + c] = colour[c];
             }
         }
     }

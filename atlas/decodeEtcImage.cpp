@@ -17,7 +17,10 @@ void decodeEtcImage(ByteSpan source, std::span<std::uint8_t> destination, ImageS
             // A destination smaller than the image only receives the rows that fit.
             const std::uint64_t offset = (std::uint64_t{startY} + row) * rowBytes + std::uint64_t{startX} * 3U;
             if (rangeInside(destination.size(), offset, 12)) {
-                std::memcpy(destination.data() + offset, tile.data() + std::size_t{row} * 12U, 12U);
+                std::uint8_t* to = destination.data() + offset;
+                for (std::size_t column = 0; column < 4; ++column, to += 3) {
+                    std::memcpy(to, tile[4U * row + column].data(), 3U);
+                }
             }
         }
     });

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <bit>
 #include <limits>
+#include <optional>
 #include <stdexcept>
 
 #include "atlas/decodeEtcImage.h"
@@ -66,26 +68,40 @@ void decodeFourBytePixels(ByteSpan source, std::span<std::uint8_t> out, std::uin
     }
 }
 
-// Pixels of three colour bytes; alpha 255.
+// Pixels of three colour bytes. Alpha is 255, or with an alpha plane the
+// byte alphaPlane + i for pixel i.
 void decodeThreeBytePixels(ByteSpan source, std::span<std::uint8_t> out, std::uint64_t pixelCount,
-                           bool swapRedBlue) {
-    const std::uint64_t whole = wholePixelsFrom(source, 0, 3, pixelCount);
+                           bool swapRedBlue, std::optional<std::uint64_t> alphaPlane) {
     const std::size_t red = swapRedBlue ? 2U : 0U;
     const std::size_t blue = 2U - red;
+    std::uint64_t whole = wholePixelsFrom(source, 0, 3, pixelCount);
+    if (alphaPlane) {
+        whole = std::min(whole, wholePixelsFrom(source, *alphaPlane, 1, pixelCount));
+    }
     const std::uint8_t* from = source.data();
     std::uint8_t* to = out.data();
-    for (std::size_t i = 0; i < whole; ++i, from += 3, to += 4) {
-        to[0] = from[red];
-        to[1] = from[1];
-        to[2] = from[blue];
-        to[3] = 255;
+    if (alphaPlane && whole != 0) {
+        const std::uint8_t* alpha = source.data() + *alphaPlane;
+        for (std::size_t i = 0; i < whole; ++i, from += 3, to += 4) {
+            to[0] = from[red];
+            to[1] = from[1];
+            to[2] = from[blue];
+            to[3] = alpha[i];
+        }
+    } else {
+        for (std::size_t i = 0; i < whole; ++i, from += 3, to += 4) {
+            to[0] = from[red];
+            to[1] = from[1];
+            to[2] = from[blue];
+            to[3] = 255;
+        }
     }
     for (std::uint64_t i = whole; i < pixelCount; ++i) {
         std::uint8_t* pixel = out.data() + i * 4U;
         pixel[0] = byteAt(source, i * 3U + red);
         pixel[1] = byteAt(source, i * 3U + 1U);
         pixel[2] = byteAt(source, i * 3U + blue);
-        pixel[3] = 255;
+        pixel[3] = alphaPlane ? byteAt(source, *alphaPlane + i) : std::uint8_t{255};
     }
 }
 
@@ -107,16 +123,20 @@ void fillAlpha(std::span<std::uint8_t> out, std::uint8_t alpha) {
     }
 }
 
-// Colour of every whole block into R, G, B; alpha is set beforehand.
-void decodeEtcColour(ByteSpan source, PixelRows& rows) {
-    forEachEtcBlock(source, rows.size(), [&rows](const EtcTile& tile, std::uint32_t startX, std::uint32_t startY) {
+// Every whole block into its pixels, opaque. With `alphaPlane`, whose
+// bytes must all be present, pixel (x, y) takes alpha byte y * W + x.
+void decodeEtcPixels(ByteSpan source, PixelRows& rows, const std::uint8_t* alphaPlane) {
+    const std::size_t width = rows.width();
+    forEachEtcBlock(source, rows.size(), [&](const EtcTile& tile, std::uint32_t startX, std::uint32_t startY) {
         for (std::uint32_t row = 0; row < 4; ++row) {
             std::uint8_t* to = rows.row(startY + row) + std::size_t{startX} * 4U;
-            const std::uint8_t* from = tile.data() + std::size_t{row} * 12U;
-            for (std::size_t column = 0; column < 4; ++column, to += 4, from += 3) {
-                to[0] = from[0];
-                to[1] = from[1];
-                to[2] = from[2];
+            std::memcpy(to, tile[4U * row].data(), 16U);
+            if (alphaPlane != nullptr) {
+                const std::uint8_t* alpha = alphaPlane + (std::size_t{startY} + row) * width + startX;
+                to[3] = alpha[0];
+                to[7] = alpha[1];
+                to[11] = alpha[2];
+                to[15] = alpha[3];
             }
         }
     });
@@ -142,16 +162,22 @@ std::uint64_t decodePvrtc(ByteSpan source, PixelRows& rows, ImageSize size) {
     const auto signedSide = static_cast<std::int32_t>(side);
     decodePvrtc4Bpp(rows.words(), PvrtcSize{signedSide, signedSide}, source);
     // The decoder's words hold B, G, R, A from the low byte up; the rows want
-    // the bytes R, G, B, A in memory.
+    // the bytes R, G, B, A in memory: swap the low and the third byte.
     std::span<std::uint32_t> words = rows.words();
-    std::span<std::uint8_t> bytes = rows.bytes();
-    for (std::size_t i = 0; i < words.size(); ++i) {
-        const std::uint32_t word = words[i];
-        std::uint8_t* pixel = bytes.data() + i * 4U;
-        pixel[0] = static_cast<std::uint8_t>(word >> 16);
-        pixel[1] = static_cast<std::uint8_t>(word >> 8);
-        pixel[2] = static_cast<std::uint8_t>(word);
-        pixel[3] = static_cast<std::uint8_t>(word >> 24);
+    if constexpr (std::endian::native == std::endian::little) {
+        for (std::uint32_t& word : words) {
+            word = (word & 0xFF00FF00U) | ((word >> 16) & 0xFFU) | ((word & 0xFFU) << 16);
+        }
+    } else {
+        std::span<std::uint8_t> bytes = rows.bytes();
+        for (std::size_t i = 0; i < words.size(); ++i) {
+            const std::uint32_t word = words[i];
+            std::uint8_t* pixel = bytes.data() + i * 4U;
+            pixel[0] = static_cast<std::uint8_t>(word >> 16);
+            pixel[1] = static_cast<std::uint8_t>(word >> 8);
+            pixel[2] = static_cast<std::uint8_t>(word);
+            pixel[3] = static_cast<std::uint8_t>(word >> 24);
+        }
     }
     const std::uint64_t blocks = side / 4U;
     return bytesPastEnd(source, 0, blocks * blocks * 8U);
@@ -171,24 +197,31 @@ std::uint64_t decodePixels(ByteSpan source, PixelRows& rows, ImageSize size, std
         return bytesPastEnd(source, 0, pixelCount * 4U);
     }
     if (sameName(formatName, FormatName::RGB24) || sameName(formatName, FormatName::BGR24)) {
-        decodeThreeBytePixels(source, out, pixelCount, sameName(formatName, FormatName::BGR24));
+        decodeThreeBytePixels(source, out, pixelCount, sameName(formatName, FormatName::BGR24), std::nullopt);
         return bytesPastEnd(source, 0, pixelCount * 3U);
     }
     if (sameName(formatName, FormatName::RGB24_ALPHA) || sameName(formatName, FormatName::BGR24_ALPHA)) {
-        decodeThreeBytePixels(source, out, pixelCount, sameName(formatName, FormatName::BGR24_ALPHA));
-        decodeAlphaPlane(source, out, pixelCount, pixelCount * 3U);
+        decodeThreeBytePixels(source, out, pixelCount, sameName(formatName, FormatName::BGR24_ALPHA), pixelCount * 3U);
         return bytesPastEnd(source, 0, pixelCount * 4U);
     }
     if (sameName(formatName, FormatName::RGB_ETC1)) {
-        fillAlpha(out, 255);
-        decodeEtcColour(source, rows);
+        // Pixels outside whole blocks (a side of 2) stay black but opaque.
+        if (size.width % 4U != 0 || size.height % 4U != 0) {
+            fillAlpha(out, 255);
+        }
+        decodeEtcPixels(source, rows, nullptr);
         return bytesPastEnd(source, 0, etcPlaneBytes(size));
     }
     if (sameName(formatName, FormatName::RGB_ETC1_ALPHA)) {
         // The alpha plane follows the block plane of the power-of-two image.
         const std::uint64_t planeStart = etcAlphaPlaneStart(size);
-        decodeAlphaPlane(source, out, pixelCount, planeStart);
-        decodeEtcColour(source, rows);
+        if (rangeInside(source.size(), planeStart, pixelCount) && size.width % 4U == 0 && size.height % 4U == 0) {
+            // Whole blocks cover the image: take alpha while copying each block.
+            decodeEtcPixels(source, rows, source.data() + planeStart);
+        } else {
+            decodeEtcPixels(source, rows, nullptr);
+            decodeAlphaPlane(source, out, pixelCount, planeStart);
+        }
         return bytesPastEnd(source, 0, etcPlaneBytes(size)) + bytesPastEnd(source, planeStart, pixelCount);
     }
     if (sameName(formatName, FormatName::RGBA_PVRTC4)) {

@@ -29,6 +29,28 @@ constexpr std::array<std::array<std::uint8_t, 4>, 16> bilinearFactors = {{
     {6, 6, 2, 2},  {3, 9, 1, 3},  {12, 0, 4, 0},  {9, 3, 3, 1},  // py = 3
 }};
 
+// Per-axis weights of the same interpolation: pixel offset p (0..3) inside
+// its block weighs the lower and the upper of its two packets along that
+// axis; the two packets are (previous, own) for p < 2 and (own, next) after.
+// The factor table above is the product of the two axes' weights, which lets
+// the decoder interpolate along columns first and then along rows.
+constexpr std::array<std::array<std::uint8_t, 2>, 4> axisWeights = {{{2, 2}, {1, 3}, {4, 0}, {3, 1}}};
+
+constexpr bool factorsAreAxisProducts() {
+    for (std::size_t py = 0; py < 4; ++py) {
+        for (std::size_t px = 0; px < 4; ++px) {
+            const auto& f = bilinearFactors[4 * py + px];
+            const auto& wx = axisWeights[px];
+            const auto& wy = axisWeights[py];
+            if (f[0] != wx[0] * wy[0] || f[1] != wx[1] * wy[0] || f[2] != wx[0] * wy[1] || f[3] != wx[1] * wy[1]) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+static_assert(factorsAreAxisProducts());
+
 // Blend weights (colour A, colour B, alpha A, alpha B), row punch * 4 + modulation.
 // Punch-through modulation 2 averages the colours and makes the pixel transparent.
 constexpr std::array<std::array<std::uint8_t, 4>, 8> blendWeights = {{
@@ -159,24 +181,33 @@ void decodePvrtc4Bpp(std::span<std::uint32_t> result, PvrtcSize size, std::span<
     decodePacketRow(data, 0, current);
     decodePacketRow(data, 1U & mask, below);
 
+    // Colours A and B of each packet column interpolated down to one pixel row.
+    std::vector<LaneColour> columnA(blocks);
+    std::vector<LaneColour> columnB(blocks);
+
     for (std::uint32_t y = 0; y < blocks; ++y) {
-        for (std::uint32_t x = 0; x < blocks; ++x) {
-            const std::uint32_t left = (x + mask) & mask;
-            const std::uint32_t right = (x + 1U) & mask;
-            const DecodedPacket& own = current[x];
-            std::uint32_t modulation = own.modulation;
-            for (std::uint32_t py = 0; py < 4; ++py) {
-                const std::vector<DecodedPacket>& row0 = py < 2 ? above : current;
-                const std::vector<DecodedPacket>& row1 = py < 2 ? current : below;
-                std::uint32_t* out = result.data() + std::size_t{4U * y + py} * side + 4U * x;
+        for (std::uint32_t py = 0; py < 4; ++py) {
+            const std::vector<DecodedPacket>& upper = py < 2 ? above : current;
+            const std::vector<DecodedPacket>& lower = py < 2 ? current : below;
+            const auto& wy = axisWeights[py];
+            for (std::uint32_t x = 0; x < blocks; ++x) {
+                columnA[x] = upper[x].a * wy[0] + lower[x].a * wy[1];
+                columnB[x] = upper[x].b * wy[0] + lower[x].b * wy[1];
+            }
+            std::uint32_t* out = result.data() + std::size_t{4U * y + py} * side;
+            for (std::uint32_t x = 0; x < blocks; ++x, out += 4) {
+                const std::uint32_t left = (x + mask) & mask;
+                const std::uint32_t right = (x + 1U) & mask;
+                const DecodedPacket& own = current[x];
+                const auto* weights = &blendWeights[own.punchThrough * 4U];
+                const std::uint32_t modulation = own.modulation >> (8U * py);
                 for (std::uint32_t px = 0; px < 4; ++px) {
                     const std::uint32_t x0 = px < 2 ? left : x;
                     const std::uint32_t x1 = px < 2 ? x : right;
-                    const auto& f = bilinearFactors[4U * py + px];
-                    const LaneColour a = row0[x0].a * f[0] + row0[x1].a * f[1] + row1[x0].a * f[2] + row1[x1].a * f[3];
-                    const LaneColour b = row0[x0].b * f[0] + row0[x1].b * f[1] + row1[x0].b * f[2] + row1[x1].b * f[3];
-                    out[px] = blendPixel(a, b, blendWeights[own.punchThrough * 4U + (modulation & 3U)]);
-                    modulation >>= 2;
+                    const auto& wx = axisWeights[px];
+                    const LaneColour a = columnA[x0] * wx[0] + columnA[x1] * wx[1];
+                    const LaneColour b = columnB[x0] * wx[0] + columnB[x1] * wx[1];
+                    out[px] = blendPixel(a, b, weights[(modulation >> (2U * px)) & 3U]);
                 }
             }
         }

@@ -34,7 +34,7 @@ PixelRows drawTestPicture(std::uint32_t width, std::uint32_t height) {
             const double dy = static_cast<double>(y) - height / 2.0;
             const bool inDisc = dx * dx + dy * dy < (height / 3.0) * (height / 3.0);
             row[4 * x] = static_cast<std::uint8_t>(x * 255 / (width - 1));
-            row[4 * x + 1] = inDisc ? 250 : static_cast<std::uint8_t>(y * 255 / (height - 1));
+            row[4 * x + 1] = static_cast<std::uint8_t>(inDisc ? 250U : y * 255 / (height - 1));
             row[4 * x + 2] = static_cast<std::uint8_t>(((x / 8 + y / 8) % 2) != 0 ? 230 : 20);
             row[4 * x + 3] = 255;
         }

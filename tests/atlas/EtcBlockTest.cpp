@@ -17,8 +17,9 @@ using Block = std::array<std::uint8_t, 8>;
 EtcTile decodeBlock(const Block& b) { return decodeEtcTile(loadU32BE(b.data()), loadU32BE(b.data() + 4)); }
 
 Rgb pixel(const EtcTile& tile, unsigned column, unsigned row) {
-    const std::size_t at = (4U * row + column) * 3U;
-    return {tile[at], tile[at + 1], tile[at + 2]};
+    const auto& p = tile[4U * row + column];
+    EXPECT_EQ(p[3], 255) << "tile alpha of (" << column << ", " << row << ")";
+    return {p[0], p[1], p[2]};
 }
 
 // The second word's bytes for a block whose pixels carry these 2-bit indices,

@@ -1,0 +1,123 @@
+// Decoding and PNG writing speed on 2048 x 2048 atlases. The "px/s" counter
+// is pixels per second of one thread.
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <benchmark/benchmark.h>
+
+#include "atlas/PixelRows.h"
+#include "atlas/decodeEtcImage.h"
+#include "atlas/decodePixels.h"
+#include "atlas/writePngFile.h"
+#include "librarypackage/pvrtccompressor/pvrtcdecoder.h"
+
+namespace {
+
+constexpr std::uint32_t side = 2048;
+constexpr std::size_t pixelCount = std::size_t{side} * side;
+
+std::vector<std::uint8_t> randomBytes(std::size_t n) {
+    std::mt19937 random(12345U);
+    std::vector<std::uint8_t> bytes(n);
+    for (std::uint8_t& b : bytes) {
+        b = static_cast<std::uint8_t>(random());
+    }
+    return bytes;
+}
+
+void countPixels(benchmark::State& state) {
+    state.counters["px/s"] =
+        benchmark::Counter(static_cast<double>(pixelCount), benchmark::Counter::kIsIterationInvariantRate);
+}
+
+// decodePixels into the RGBA rows; source bytes per pixel as the format needs.
+void decodeFormat(benchmark::State& state, const char* format, std::size_t sourceBytes) {
+    const std::vector<std::uint8_t> source = randomBytes(sourceBytes);
+    PixelRows rows(ImageSize{side, side});
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(decodePixels(source, rows, ImageSize{side, side}, format));
+        benchmark::ClobberMemory();
+    }
+    countPixels(state);
+}
+
+void BM_DecodePixels_RGBA32(benchmark::State& s) { decodeFormat(s, "RGBA32", pixelCount * 4); }
+void BM_DecodePixels_BGRA32(benchmark::State& s) { decodeFormat(s, "BGRA32", pixelCount * 4); }
+void BM_DecodePixels_RGB24(benchmark::State& s) { decodeFormat(s, "RGB24", pixelCount * 3); }
+void BM_DecodePixels_BGR24(benchmark::State& s) { decodeFormat(s, "BGR24", pixelCount * 3); }
+void BM_DecodePixels_RGB24_ALPHA(benchmark::State& s) { decodeFormat(s, "RGB24_ALPHA", pixelCount * 4); }
+void BM_DecodePixels_BGR24_ALPHA(benchmark::State& s) { decodeFormat(s, "BGR24_ALPHA", pixelCount * 4); }
+void BM_DecodePixels_RGB_ETC1(benchmark::State& s) { decodeFormat(s, "RGB_ETC1", pixelCount / 2); }
+void BM_DecodePixels_RGB_ETC1_ALPHA(benchmark::State& s) { decodeFormat(s, "RGB_ETC1_ALPHA", pixelCount / 2 * 3); }
+void BM_DecodePixels_RGBA_PVRTC4(benchmark::State& s) { decodeFormat(s, "RGBA_PVRTC4", pixelCount / 2); }
+
+// The block decoders alone, into their own output layouts.
+void BM_DecodeEtcImage(benchmark::State& state) {
+    const std::vector<std::uint8_t> source = randomBytes(pixelCount / 2);
+    std::vector<std::uint8_t> rgb(pixelCount * 3);
+    for (auto _ : state) {
+        decodeEtcImage(source, rgb, ImageSize{side, side});
+        benchmark::ClobberMemory();
+    }
+    countPixels(state);
+}
+
+void BM_DecodePvrtc4Bpp(benchmark::State& state) {
+    const std::vector<std::uint8_t> source = randomBytes(pixelCount / 2);
+    std::vector<std::uint32_t> words(pixelCount);
+    for (auto _ : state) {
+        decodePvrtc4Bpp(words, PvrtcSize{static_cast<std::int32_t>(side), static_cast<std::int32_t>(side)}, source);
+        benchmark::ClobberMemory();
+    }
+    countPixels(state);
+}
+
+// The PNG writer on a drawn picture (gradients and flat areas, compressible
+// like a real atlas), to /dev/null.
+void BM_WritePngFile(benchmark::State& state) {
+    PixelRows rows(ImageSize{side, side});
+    for (std::uint32_t y = 0; y < side; ++y) {
+        std::uint8_t* row = rows.row(y);
+        for (std::uint32_t x = 0; x < side; ++x) {
+            const bool flat = ((x / 256) + (y / 256)) % 2 == 0;
+            row[4 * x] = flat ? 40 : static_cast<std::uint8_t>(x / 8);
+            row[4 * x + 1] = flat ? 90 : static_cast<std::uint8_t>(y / 8);
+            row[4 * x + 2] = static_cast<std::uint8_t>((x + y) / 16);
+            row[4 * x + 3] = flat ? 0 : 255;
+        }
+    }
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> sink(std::fopen("/dev/null", "wb"), std::fclose);
+    if (!sink) {
+        state.SkipWithError("cannot open /dev/null");
+        return;
+    }
+    for (auto _ : state) {
+        const auto error = writePngFile(rows, side, side, sink.get());
+        if (error) {
+            state.SkipWithError(error->c_str());
+            break;
+        }
+    }
+    countPixels(state);
+}
+
+} // namespace
+
+BENCHMARK(BM_DecodePixels_RGBA32)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DecodePixels_BGRA32)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DecodePixels_RGB24)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DecodePixels_BGR24)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DecodePixels_RGB24_ALPHA)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DecodePixels_BGR24_ALPHA)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DecodePixels_RGB_ETC1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DecodePixels_RGB_ETC1_ALPHA)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DecodePixels_RGBA_PVRTC4)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DecodeEtcImage)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DecodePvrtc4Bpp)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WritePngFile)->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();
