@@ -37,9 +37,16 @@ std::string recordLabel(std::string_view kind, std::uint64_t index, std::string_
     label += ' ';
     label += std::to_string(index);
     label += " (";
+    constexpr char hexDigits[] = "0123456789ABCDEF";
     for (const char c : name) {
         const auto byte = static_cast<unsigned char>(c);
-        label += byte < 0x20U || byte == 0x7FU ? '?' : c;
+        if (byte < 0x20U || byte == 0x7FU) {
+            label += "\\x";
+            label += hexDigits[byte >> 4U];
+            label += hexDigits[byte & 0xFU];
+        } else {
+            label += c;
+        }
     }
     label += ')';
     return label;

@@ -23,5 +23,5 @@ ByteSpan recordSection(ByteSpan package, std::uint64_t offset, std::uint64_t cou
                        std::uint64_t extent, std::string_view what);
 
 // "subgroup 12 (name)": the record's number and its name, with control bytes
-// shown as '?' so a damaged name cannot garble the console.
+// shown as \xNN so a damaged name cannot garble the console line.
 std::string recordLabel(std::string_view kind, std::uint64_t index, std::string_view name);

@@ -82,6 +82,12 @@ const MalformedCase malformedCases[] = {
      "file name table at offset 4294967295"},
     {"packet past the end", [](pw::Package& p) { p.subGroups[1].overrides.packetOffset = 81234567; },
      "subgroup 1 (SOUNDS): packet at offset 81234567 (80 bytes) lies outside the package"},
+    {"packet of a subgroup whose name holds control bytes",
+     [](pw::Package& p) {
+         p.subGroups[1].name = "SO\tUN\x7F";
+         p.subGroups[1].overrides.packetOffset = huge;
+     },
+     "subgroup 1 (SO\\x09UN\\x7F): packet at offset 4294967295"},
     {"packet whose header crosses the end", [](pw::Package& p) { p.subGroups[2].overrides.packetOffset = huge - 40; },
      "subgroup 2 (LLLL"},
     {"file list offset wrapping in 32 bits", [](pw::Package& p) { p.subGroups[0].overrides.fileListOffset = huge; },
