@@ -53,20 +53,25 @@ constexpr int signExtend3(int v) { return v >= 4 ? v - 8 : v; }
 
 constexpr std::uint8_t clampToByte(int v) { return static_cast<std::uint8_t>(std::clamp(v, 0, 255)); }
 
+// Base colour channels (0..255) plus a modifier or distance (-183..183) stay
+// within -255..510; this table clamps them with one load.
+static constexpr std::array<std::uint8_t, 766> clampTable = [] {
+    std::array<std::uint8_t, 766> table{};
+    for (int v = -255; v <= 510; ++v) {
+        table[static_cast<std::size_t>(v + 255)] = clampToByte(v);
+    }
+    return table;
+}();
+
+std::uint8_t clampSmall(int v) { return clampTable[static_cast<std::size_t>(v + 255)]; }
+
 // Each channel offset by delta, then clamped to 0..255; opaque.
-constexpr Rgba8 offsetColour(const Rgb& colour, int delta) {
-    return {clampToByte(colour[0] + delta), clampToByte(colour[1] + delta), clampToByte(colour[2] + delta), 255};
+Rgba8 offsetColour(const Rgb& colour, int delta) {
+    return {clampSmall(colour[0] + delta), clampSmall(colour[1] + delta), clampSmall(colour[2] + delta), 255};
 }
 
 void storePixel(EtcTile& tile, unsigned column, unsigned row, const Rgba8& colour) {
     tile[4U * row + column] = colour;
-}
-
-// 2-bit index of pixel (column, row): MSB from block bit 16 + i, LSB from bit i,
-// with i = 4 * column + row (pixels are numbered down the columns).
-constexpr unsigned pixelIndex(const BlockBits& bits, unsigned column, unsigned row) {
-    const unsigned i = 4U * column + row;
-    return static_cast<unsigned>(bits.bit(16U + i) * 2 + bits.bit(i));
 }
 
 // The sub-block colour plus each modifier of its table row, in pixel-index order.
@@ -82,12 +87,18 @@ Palette modifiedPalette(const Rgb& base, int codeword) {
 // Every pixel takes the palette colour its index selects; with flip 0 the
 // second palette serves columns 2-3, with flip 1 rows 2-3.
 EtcTile paintTile(const BlockBits& bits, const Palette& first, const Palette& second, bool flip) {
+    const std::array<const Palette*, 2> palettes = {&first, &second};
+    // Pixel (column, row) is numbered i = 4 * column + row (down the columns);
+    // its 2-bit index has the MSB at block bit 16 + i and the LSB at bit i.
+    // Columns 2-3 are i >= 8; rows 2-3 have bit 1 of i set.
+    const unsigned secondHalfBit = flip ? 2U : 8U;
+    const auto lsbs = static_cast<std::uint32_t>(bits.value & 0xFFFFU);
+    const auto msbs = static_cast<std::uint32_t>((bits.value >> 16) & 0xFFFFU);
     EtcTile tile{};
-    for (unsigned column = 0; column < 4; ++column) {
-        for (unsigned row = 0; row < 4; ++row) {
-            const bool inSecond = flip ? row >= 2 : column >= 2;
-            storePixel(tile, column, row, (inSecond ? second : first)[pixelIndex(bits, column, row)]);
-        }
+    for (unsigned i = 0; i < 16; ++i) {
+        const unsigned index = (((msbs >> i) & 1U) << 1) | ((lsbs >> i) & 1U);
+        const Palette& palette = *palettes[(i & secondHalfBit) != 0 ? 1U : 0U];
+        tile[4U * (i & 3U) + (i >> 2)] = palette[index];
     }
     return tile;
 }

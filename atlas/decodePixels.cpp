@@ -68,6 +68,24 @@ void decodeFourBytePixels(ByteSpan source, std::span<std::uint8_t> out, std::uin
     }
 }
 
+// The whole pixels of a three-byte layout. The channel order is fixed at
+// compile time so that the loop can be vectorised.
+template <bool swapRedBlue, bool withAlphaPlane>
+void copyThreeBytePixels(const std::uint8_t* from, const std::uint8_t* alpha, std::uint8_t* to, std::size_t count) {
+    constexpr std::size_t red = swapRedBlue ? 2U : 0U;
+    constexpr std::size_t blue = 2U - red;
+    for (std::size_t i = 0; i < count; ++i) {
+        to[4 * i] = from[3 * i + red];
+        to[4 * i + 1] = from[3 * i + 1];
+        to[4 * i + 2] = from[3 * i + blue];
+        if constexpr (withAlphaPlane) {
+            to[4 * i + 3] = alpha[i];
+        } else {
+            to[4 * i + 3] = 255;
+        }
+    }
+}
+
 // Pixels of three colour bytes. Alpha is 255, or with an alpha plane the
 // byte alphaPlane + i for pixel i.
 void decodeThreeBytePixels(ByteSpan source, std::span<std::uint8_t> out, std::uint64_t pixelCount,
@@ -78,22 +96,15 @@ void decodeThreeBytePixels(ByteSpan source, std::span<std::uint8_t> out, std::ui
     if (alphaPlane) {
         whole = std::min(whole, wholePixelsFrom(source, *alphaPlane, 1, pixelCount));
     }
-    const std::uint8_t* from = source.data();
-    std::uint8_t* to = out.data();
-    if (alphaPlane && whole != 0) {
-        const std::uint8_t* alpha = source.data() + *alphaPlane;
-        for (std::size_t i = 0; i < whole; ++i, from += 3, to += 4) {
-            to[0] = from[red];
-            to[1] = from[1];
-            to[2] = from[blue];
-            to[3] = alpha[i];
-        }
-    } else {
-        for (std::size_t i = 0; i < whole; ++i, from += 3, to += 4) {
-            to[0] = from[red];
-            to[1] = from[1];
-            to[2] = from[blue];
-            to[3] = 255;
+    if (whole != 0) {
+        const std::uint8_t* alpha = alphaPlane ? source.data() + *alphaPlane : nullptr;
+        const auto count = static_cast<std::size_t>(whole);
+        if (swapRedBlue) {
+            alpha != nullptr ? copyThreeBytePixels<true, true>(source.data(), alpha, out.data(), count)
+                             : copyThreeBytePixels<true, false>(source.data(), alpha, out.data(), count);
+        } else {
+            alpha != nullptr ? copyThreeBytePixels<false, true>(source.data(), alpha, out.data(), count)
+                             : copyThreeBytePixels<false, false>(source.data(), alpha, out.data(), count);
         }
     }
     for (std::uint64_t i = whole; i < pixelCount; ++i) {

@@ -36,7 +36,7 @@ Bytes drawPicture(std::uint32_t side, bool translucent = false) {
             p[0] = static_cast<std::uint8_t>(x * 255 / (side - 1));
             p[1] = static_cast<std::uint8_t>(y * 255 / (side - 1));
             p[2] = insideRect(x, y) ? 220 : 30;
-            p[3] = translucent ? static_cast<std::uint8_t>(255 - y * 255 / (side - 1)) : 255;
+            p[3] = static_cast<std::uint8_t>(translucent ? 255U - y * 255U / (side - 1U) : 255U);
         }
     }
     return rgba;
