@@ -2,6 +2,7 @@
 #include <numeric>
 #include <optional>
 #include <stdexcept>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,8 @@ struct LayoutCase {
     std::size_t sourceBytes;
     Bytes expected; // rows top to bottom, R G B A per pixel
 };
+
+void PrintTo(const LayoutCase& c, std::ostream* os) { *os << c.format; }
 
 class RawLayout : public ::testing::TestWithParam<LayoutCase> {};
 
@@ -100,6 +103,10 @@ struct ShortCase {
     std::size_t pixel;  // one pixel to check
     Bytes expected;     // its R, G, B, A
 };
+
+void PrintTo(const ShortCase& c, std::ostream* os) {
+    *os << c.format << " " << c.size.width << " x " << c.size.height << " from " << c.sourceBytes << " bytes";
+}
 
 class ShortSource : public ::testing::TestWithParam<ShortCase> {};
 

@@ -1,5 +1,6 @@
 #include <array>
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -136,6 +137,8 @@ std::vector<BlockCase> blockCases() {
     }
     return cases;
 }
+
+void PrintTo(const BlockCase& c, std::ostream* os) { *os << c.name; }
 
 class EtcBlock : public ::testing::TestWithParam<BlockCase> {};
 

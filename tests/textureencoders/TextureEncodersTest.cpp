@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <stdexcept>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -76,6 +77,8 @@ struct EncoderCase {
     double maxAlphaError;
     int minEdgeContrast;
 };
+
+void PrintTo(const EncoderCase& c, std::ostream* os) { *os << c.format << (c.translucent ? " translucent" : " opaque"); }
 
 class EncodeDecode : public ::testing::TestWithParam<EncoderCase> {};
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <random>
 #include <stdexcept>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -136,6 +137,8 @@ struct SinglePacketCase {
     std::uint32_t colour;
     std::uint32_t expected; // every pixel, as B | G << 8 | R << 16 | A << 24
 };
+
+void PrintTo(const SinglePacketCase& c, std::ostream* os) { *os << c.name; }
 
 class SinglePacket : public ::testing::TestWithParam<SinglePacketCase> {};
 
