@@ -1,0 +1,70 @@
+// Replays every input a fuzz target once failed on (regressions/<target>/)
+// and the hand-made index files the fuzzers start from, through the same
+// entry points the fuzz targets call. A regression shows as a crash, an
+// escaped exception or a sanitizer report in the sanitizer build.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "fuzz/entries/exerciseDecodePixels.h"
+#include "fuzz/entries/exerciseNameTables.h"
+#include "fuzz/entries/exercisePackage.h"
+#include "fuzz/entries/exerciseTextureFormatIndex.h"
+#include "support/RunBinary.h"
+
+namespace {
+
+using Entry = std::function<void(const std::string&)>;
+
+ByteSpan bytesOf(const std::string& text) {
+    return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+}
+
+struct ReplaySet {
+    std::string name;   // test name
+    std::string folder; // relative to the source tree
+    Entry entry;
+};
+
+std::string replayName(const testing::TestParamInfo<ReplaySet>& info) { return info.param.name; }
+
+class FuzzRegression : public testing::TestWithParam<ReplaySet> {};
+
+TEST_P(FuzzRegression, ReplaysWithoutFault) {
+    const std::filesystem::path folder = std::filesystem::path(RESUNPACK_SOURCE_DIR) / GetParam().folder;
+    std::vector<std::filesystem::path> inputs;
+    if (std::filesystem::is_directory(folder)) {
+        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+            if (entry.is_regular_file()) {
+                inputs.push_back(entry.path());
+            }
+        }
+    }
+    if (inputs.empty()) {
+        GTEST_SKIP() << "no recorded inputs in " << folder;
+    }
+    for (const std::filesystem::path& input : inputs) {
+        SCOPED_TRACE(input.string());
+        EXPECT_NO_THROW(GetParam().entry(readFileText(input)));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Targets, FuzzRegression,
+    testing::Values(
+        ReplaySet{"Package", "tests/hardening/regressions/fuzzPackage",
+                  [](const std::string& input) { exercisePackage(bytesOf(input)); }},
+        ReplaySet{"NameTables", "tests/hardening/regressions/fuzzNameTables",
+                  [](const std::string& input) { exerciseNameTables(bytesOf(input)); }},
+        ReplaySet{"TextureFormatIndex", "tests/hardening/regressions/fuzzTextureFormatIndex",
+                  [](const std::string& input) { exerciseTextureFormatIndex(input); }},
+        ReplaySet{"DecodePixels", "tests/hardening/regressions/fuzzDecodePixels",
+                  [](const std::string& input) { exerciseDecodePixels(bytesOf(input)); }},
+        ReplaySet{"IndexSeeds", "fuzz/seeds/index",
+                  [](const std::string& input) { exerciseTextureFormatIndex(input); }}),
+    replayName);
+
+} // namespace
