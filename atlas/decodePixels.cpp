@@ -75,13 +75,18 @@ void copyThreeBytePixels(const std::uint8_t* from, const std::uint8_t* alpha, st
     constexpr std::size_t red = swapRedBlue ? 2U : 0U;
     constexpr std::size_t blue = 2U - red;
     for (std::size_t i = 0; i < count; ++i) {
-        to[4 * i] = from[3 * i + red];
-        to[4 * i + 1] = from[3 * i + 1];
-        to[4 * i + 2] = from[3 * i + blue];
-        if constexpr (withAlphaPlane) {
-            to[4 * i + 3] = alpha[i];
+        const std::uint32_t a = withAlphaPlane ? alpha[i] : 255U;
+        if constexpr (std::endian::native == std::endian::little) {
+            // One word store per pixel: byte-wise stores of this pattern
+            // compile to slow partial writes.
+            const std::uint32_t pixel = std::uint32_t{from[3 * i + red]} | (std::uint32_t{from[3 * i + 1]} << 8) |
+                                        (std::uint32_t{from[3 * i + blue]} << 16) | (a << 24);
+            std::memcpy(to + 4 * i, &pixel, 4);
         } else {
-            to[4 * i + 3] = 255;
+            to[4 * i] = from[3 * i + red];
+            to[4 * i + 1] = from[3 * i + 1];
+            to[4 * i + 2] = from[3 * i + blue];
+            to[4 * i + 3] = static_cast<std::uint8_t>(a);
         }
     }
 }
