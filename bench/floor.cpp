@@ -1,0 +1,179 @@
+// The unavoidable part of unpacking a package, for comparison with the tool:
+//   bench_floor PACKAGE INDEXFILE OUTDIR [--jobs N]
+// A setup phase (not timed) reads the package, decodes every atlas that the
+// tool would write and creates the output folders. The timed phase then does
+// only what no implementation can skip: zlib inflates every compressed data
+// block of every atlas-bearing packet the tool extracts, and libpng writes
+// every atlas at its default settings to OUTDIR/OutPut/<path>.png. With
+// --jobs N the timed work is shared by N threads. Prints the timed seconds.
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <zlib.h>
+
+#include "atlas/PixelRows.h"
+#include "atlas/decodePixels.h"
+#include "atlas/decodeSize.h"
+#include "atlas/writePngFile.h"
+#include "core/Console.h"
+#include "core/FileSystem.h"
+#include "description/findFormatEntry.h"
+#include "description/loadTextureFormatIndex.h"
+#include "package/openPacketBlocks.h"
+#include "package/readPackage.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct InflateTask {
+    ByteSpan source;
+    std::uint32_t declaredSize = 0;
+};
+
+struct PngTask {
+    std::unique_ptr<PixelRows> rows;
+    std::string outputPath;
+};
+
+// One unit of timed work: an inflation or a PNG file.
+struct Task {
+    std::unique_ptr<InflateTask> inflate;
+    std::unique_ptr<PngTask> png;
+};
+
+bool runTask(const Task& task) {
+    if (task.inflate) {
+        auto block = std::make_unique_for_overwrite<std::uint8_t[]>(task.inflate->declaredSize);
+        uLongf length = task.inflate->declaredSize;
+        return uncompress(block.get(), &length, task.inflate->source.data(),
+                          static_cast<uLong>(task.inflate->source.size())) == Z_OK;
+    }
+    std::FILE* file = std::fopen(task.png->outputPath.c_str(), "wb");
+    if (file == nullptr) {
+        return false;
+    }
+    const bool written = !writePngFile(*task.png->rows, task.png->rows->width(), task.png->rows->height(), file);
+    return std::fclose(file) == 0 && written;
+}
+
+std::vector<std::uint8_t> readPackageFile(const std::string& path) {
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(fs::file_size(path)));
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr || (!bytes.empty() && std::fread(bytes.data(), bytes.size(), 1, file) != 1)) {
+        throw std::runtime_error("cannot read " + path);
+    }
+    std::fclose(file);
+    return bytes;
+}
+
+// The timed work, in the order the tool meets it.
+std::vector<Task> prepare(ByteSpan package, const PackageRecords& records, const TextureFormatIndex& formats,
+                          const fs::path& outFolder) {
+    std::vector<Task> tasks;
+    for (const CompositeGroup& group : records.groups) {
+        for (std::uint32_t slot = 0; slot < group.subGroupCount && slot < group.subGroups.count(); ++slot) {
+            const std::uint32_t k = group.subGroups[slot].subGroupIndex;
+            const SubGroupInfo& info = records.subGroups[k];
+            if (info.atlasCount == 0) {
+                continue;
+            }
+            const PacketHeader& header = records.packetHeaders[k];
+            const auto addInflate = [&](std::uint32_t offset, std::uint32_t compressedSize, std::uint32_t size) {
+                Task task;
+                task.inflate = std::make_unique<InflateTask>(
+                    InflateTask {package.subspan(std::size_t{info.packetOffset} + offset, compressedSize), size});
+                tasks.push_back(std::move(task));
+            };
+            if ((header.compressionFlags & compressResourceFlag) != 0 && header.resourceDataSize != 0) {
+                addInflate(header.resourceDataOffset, header.resourceDataCompressedSize, header.resourceDataSize);
+            }
+            if ((header.compressionFlags & compressAtlasFlag) != 0 && header.atlasDataSize != 0) {
+                addInflate(header.atlasDataOffset, header.atlasDataCompressedSize, header.atlasDataSize);
+            }
+            const PacketBlocks blocks = openPacketBlocks(package, info.packetOffset, header, "packet");
+            for (const PacketFileEntry& entry : records.packetFileLists[k]) {
+                if (entry.type != atlasFileType) {
+                    continue;
+                }
+                const TextureInfo& texture = records.textures[info.firstTextureIndex + entry.atlasIndex];
+                const FormatEntry* format = findFormatEntry(formats, texture.format);
+                if (format == nullptr) {
+                    continue; // the tool skips it too
+                }
+                const std::optional<ImageSize> size =
+                    decodeSize(ImageSize {texture.width, texture.height}, format->name.view());
+                auto rows = std::make_unique<PixelRows>(*size);
+                decodePixels(blocks.atlasData().subspan(entry.offset, entry.size), *rows, *size, format->name.view());
+                std::string path(entry.name.view());
+                for (char& c : path) {
+                    c = c == '\\' ? '/' : c;
+                }
+                const fs::path output = outFolder / "OutPut" / (path + ".png");
+                fs::create_directories(output.parent_path());
+                Task task;
+                task.png = std::make_unique<PngTask>(PngTask {std::move(rows), output.string()});
+                tasks.push_back(std::move(task));
+            }
+        }
+    }
+    return tasks;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 4 && !(argc == 6 && std::string(argv[4]) == "--jobs")) {
+        std::fprintf(stderr, "usage: %s PACKAGE INDEXFILE OUTDIR [--jobs N]\n", argv[0]);
+        return 2;
+    }
+    const unsigned jobs = argc == 6 ? static_cast<unsigned>(std::strtoul(argv[5], nullptr, 10))
+                                    : std::max(1U, std::thread::hardware_concurrency());
+    try {
+        const std::vector<std::uint8_t> packageBytes = readPackageFile(argv[1]);
+        const ByteSpan package(packageBytes.data(), packageBytes.size());
+        PackageRecords records;
+        readPackage(package, records);
+        std::FILE* quiet = std::fopen("/dev/null", "w");
+        Console console(stdin, quiet, false);
+        const TextureFormatIndex formats = loadTextureFormatIndex(console, std::string(argv[2]));
+        std::fclose(quiet);
+        const std::vector<Task> tasks = prepare(package, records, formats, fs::path(argv[3]));
+
+        const auto start = std::chrono::steady_clock::now();
+        std::atomic<std::size_t> next {0};
+        std::atomic<bool> allDone {true};
+        const auto worker = [&] {
+            for (std::size_t i = next++; i < tasks.size(); i = next++) {
+                if (!runTask(tasks[i])) {
+                    allDone = false;
+                }
+            }
+        };
+        std::vector<std::thread> threads;
+        for (unsigned t = 1; t < jobs; ++t) {
+            threads.emplace_back(worker);
+        }
+        worker();
+        for (std::thread& thread : threads) {
+            thread.join();
+        }
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        if (!allDone) {
+            std::fprintf(stderr, "a block did not inflate or a PNG file could not be written\n");
+            return 1;
+        }
+        std::printf("floor seconds: %.3f (%zu tasks, %u jobs)\n", seconds, tasks.size(), jobs);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "floor: %s\n", error.what());
+        return 1;
+    }
+    return 0;
+}

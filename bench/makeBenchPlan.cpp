@@ -1,0 +1,259 @@
+#include "bench/makeBenchPlan.h"
+
+#include <array>
+#include <cstddef>
+#include <string_view>
+
+#include "bench/encodeRoughEtc1.h"
+#include "bench/encodeRoughPvrtc4.h"
+#include "bench/paintPicture.h"
+
+namespace pw = packagewriter;
+
+namespace {
+
+struct BenchFormat {
+    std::string_view name;
+    std::uint32_t code;
+};
+
+// The nine decodable formats with the codes the index file gives them.
+constexpr std::array<BenchFormat, 9> benchFormats = {{
+    {"RGBA32", 0},
+    {"BGRA32", 1},
+    {"RGB24", 2},
+    {"BGR24", 3},
+    {"RGB24_ALPHA", 4},
+    {"BGR24_ALPHA", 5},
+    {"RGB_ETC1", 147},
+    {"RGB_ETC1_ALPHA", 148},
+    {"RGBA_PVRTC4", 30},
+}};
+constexpr std::uint32_t undecodableCode = 9;  // listed as "UnKnown"
+constexpr std::uint32_t unlistedCode = 77;    // not in the index file
+
+std::uint32_t roundUp(std::uint32_t v) {
+    std::uint32_t p = 2;
+    while (p < v) {
+        p *= 2;
+    }
+    return p;
+}
+
+// The texture bytes of a `width` x `height` record in format `f`, painted at
+// the size the format is decoded at.
+std::vector<std::uint8_t> textureBytes(std::size_t f, std::uint32_t width, std::uint32_t height, std::uint64_t seed) {
+    const std::string_view name = benchFormats[f].name;
+    if (name == "RGBA_PVRTC4") {
+        const std::uint32_t side = std::max(std::max(roundUp(width), roundUp(height)), 4U);
+        return encodeRoughPvrtc4(paintPicture(side, side, seed), side);
+    }
+    if (name.starts_with("RGB_ETC1")) {
+        const std::uint32_t w = std::max(roundUp(width), 4U);
+        const std::uint32_t h = std::max(roundUp(height), 4U);
+        const std::vector<std::uint8_t> rgba = paintPicture(w, h, seed);
+        std::vector<std::uint8_t> out = encodeRoughEtc1(rgba, w, h);
+        if (name == "RGB_ETC1_ALPHA") {
+            for (std::size_t i = 3; i < rgba.size(); i += 4) {
+                out.push_back(rgba[i]);
+            }
+        }
+        return out;
+    }
+    const std::vector<std::uint8_t> rgba = paintPicture(width, height, seed);
+    const bool swap = name.starts_with("B");
+    std::vector<std::uint8_t> out;
+    const std::size_t pixels = std::size_t{width} * height;
+    if (name.ends_with("32")) {
+        out = rgba;
+        if (swap) {
+            for (std::size_t i = 0; i < out.size(); i += 4) {
+                std::swap(out[i], out[i + 2]);
+            }
+        }
+        return out;
+    }
+    out.reserve(pixels * 4U);
+    for (std::size_t i = 0; i < pixels; ++i) {
+        out.push_back(rgba[i * 4U + (swap ? 2U : 0U)]);
+        out.push_back(rgba[i * 4U + 1U]);
+        out.push_back(rgba[i * 4U + (swap ? 0U : 2U)]);
+    }
+    if (name.ends_with("_ALPHA")) {
+        for (std::size_t i = 0; i < pixels; ++i) {
+            out.push_back(rgba[i * 4U + 3U]);
+        }
+    }
+    return out;
+}
+
+// Resource bytes: text-like data that compresses well, or sound-like data
+// (a noisy waveform) that hardly does.
+std::vector<std::uint8_t> resourceBytes(std::uint32_t size, std::uint64_t& state) {
+    std::vector<std::uint8_t> out;
+    out.reserve(size);
+    if (nextRandom(state) % 2U == 0) {
+        while (out.size() < size) {
+            const std::string line = "{\"id\": " + std::to_string(nextRandom(state) % 100000U) +
+                                     ", \"frame\": [" + std::to_string(nextRandom(state) % 2048U) + ", " +
+                                     std::to_string(nextRandom(state) % 2048U) + "], \"scale\": 1.0},\n";
+            out.insert(out.end(), line.begin(), line.end());
+        }
+        out.resize(size);
+    } else {
+        std::uint32_t phase = 0;
+        const std::uint32_t step = 1U + static_cast<std::uint32_t>(nextRandom(state) % 40U);
+        for (std::uint32_t i = 0; i < size; ++i) {
+            phase += step;
+            const auto wave = static_cast<std::uint8_t>(((phase >> 4) & 0x80U) != 0 ? phase : ~phase);
+            out.push_back(static_cast<std::uint8_t>(wave + (nextRandom(state) & 0x3FU)));
+        }
+    }
+    return out;
+}
+
+std::string number(std::uint32_t v, std::size_t digits) {
+    std::string text = std::to_string(v);
+    return std::string(digits > text.size() ? digits - text.size() : 0, '0') + text;
+}
+
+} // namespace
+
+std::string benchFormatIndex() {
+    std::string json = "{\n\t\"TextureFormat\": [\n";
+    for (const BenchFormat& f : benchFormats) {
+        json += "\t\t{ \"Index\": " + std::to_string(f.code) + ", \"TextureFormat\": \"" + std::string(f.name) +
+                "\" },\n";
+    }
+    json += "\t\t{ \"Index\": " + std::to_string(undecodableCode) + ", \"TextureFormat\": \"UnKnown\" },\n";
+    json += "\t]\n}\n";
+    return json;
+}
+
+BenchShape smallBenchShape() {
+    BenchShape shape;
+    shape.atlasPackets = 4;
+    shape.atlasesPerPacket = 4;
+    shape.resourcePackets = 6;
+    shape.resourceFileBytes = 700;
+    shape.sides = {16, 32, 64};
+    shape.oddCases = true;
+    return shape;
+}
+
+pw::Package makeBenchPlan(const BenchShape& shape) {
+    pw::Package plan;
+    std::uint64_t state = shape.seed;
+    std::size_t formatTurn = 0;
+    std::uint32_t sideTurn = 0;
+    const std::uint32_t packets = shape.atlasPackets + shape.resourcePackets;
+    // Atlas-bearing packets are spread among the others, as in a real package.
+    const std::uint32_t spacing = shape.atlasPackets == 0 ? 1U : std::max(1U, packets / shape.atlasPackets);
+    std::uint32_t atlasPacketsMade = 0;
+    for (std::uint32_t p = 0; p < packets; ++p) {
+        const bool holdsAtlases = atlasPacketsMade < shape.atlasPackets &&
+                                  (p % spacing == 0 || packets - p <= shape.atlasPackets - atlasPacketsMade);
+        pw::SubGroup sub;
+        sub.name = (holdsAtlases ? "Atlas_" : "Res_") + number(p, 4);
+        // Every combination of stored and compressed blocks, among atlas
+        // packets as among the others.
+        sub.compressionFlags = (holdsAtlases ? atlasPacketsMade : p) % 4U;
+        sub.firstTextureIndex = static_cast<std::uint32_t>(plan.textures.size());
+        const std::uint32_t resourceFiles =
+            holdsAtlases ? 2U : shape.resourceFilesPerPacket / 2U +
+                                    static_cast<std::uint32_t>(nextRandom(state) % (shape.resourceFilesPerPacket + 1U));
+        for (std::uint32_t r = 0; r < resourceFiles; ++r) {
+            const auto size = static_cast<std::uint32_t>(nextRandom(state) % (2U * shape.resourceFileBytes + 1U));
+            sub.files.push_back({.path = "res/" + sub.name + "/data" + number(r, 3) + (r % 2 == 0 ? ".json" : ".snd"),
+                                 .data = resourceBytes(size, state)});
+        }
+        if (holdsAtlases) {
+            const std::uint32_t count =
+                shape.atlasesPerPacket - 1U + static_cast<std::uint32_t>(atlasPacketsMade % 3U);
+            for (std::uint32_t a = 0; a < count; ++a) {
+                const std::size_t f = formatTurn++ % benchFormats.size();
+                std::uint32_t width = shape.sides[sideTurn++ % shape.sides.size()];
+                std::uint32_t height = width;
+                if (a == 1) {
+                    height = std::max(4U, width / 2U); // atlases are not always square
+                }
+                if (shape.oddCases && a >= 2) {
+                    width = width * 3U / 4U + a; // sides that the compressed formats pad
+                    height = height * 5U / 8U + 1U;
+                }
+                const auto index = static_cast<std::uint32_t>(plan.textures.size() - sub.firstTextureIndex);
+                std::string path = "images/" + sub.name + "/sheet" + number(a, 2);
+                sub.files.push_back({.path = path,
+                                     .type = pw::atlasFile,
+                                     .data = textureBytes(f, width, height, nextRandom(state)),
+                                     .atlasIndex = index,
+                                     .width = width,
+                                     .height = height});
+                plan.textures.push_back({.width = width, .height = height, .format = benchFormats[f].code});
+                if (shape.oddCases && atlasPacketsMade == 1 && a == 1) {
+                    // Amid the packet's atlases: an undecodable name and an unlisted
+                    // code, each with some bytes.
+                    for (const std::uint32_t code : {undecodableCode, unlistedCode}) {
+                        const auto oddIndex = static_cast<std::uint32_t>(plan.textures.size() - sub.firstTextureIndex);
+                        sub.files.push_back({.path = "images/" + sub.name + "/odd" + std::to_string(code),
+                                             .type = pw::atlasFile,
+                                             .data = resourceBytes(256, state),
+                                             .atlasIndex = oddIndex,
+                                             .width = 12,
+                                             .height = 5});
+                        plan.textures.push_back({.width = 12, .height = 5, .format = code});
+                    }
+                }
+            }
+            ++atlasPacketsMade;
+        }
+        plan.subGroups.push_back(std::move(sub));
+    }
+    // Groups of ten slots; with the odd cases the first atlas packet is named
+    // again by the last group, so it is extracted twice.
+    for (std::uint32_t first = 0; first < packets; first += 10) {
+        pw::Group group {.name = "Group_" + number(first / 10U, 3)};
+        for (std::uint32_t k = first; k < packets && k < first + 10U; ++k) {
+            group.slots.push_back({.subGroupIndex = k, .resId = k + 1U, .locId = 0});
+        }
+        plan.groups.push_back(std::move(group));
+    }
+    if (shape.oddCases && !plan.groups.empty()) {
+        plan.groups.push_back({.name = "Again", .slots = {{.subGroupIndex = 0, .resId = 1, .locId = 0}}});
+    }
+    plan.pools = {{.name = "Pool_Main", .words = {1, 2, 3}}};
+    return plan;
+}
+
+pw::Package makeNamesPlan(std::uint32_t fileCount) {
+    pw::Package plan;
+    constexpr std::uint32_t packetCount = 20;
+    const std::uint32_t perPacket = (fileCount + packetCount - 1U) / packetCount;
+    std::uint64_t state = 7;
+    std::uint32_t made = 0;
+    for (std::uint32_t p = 0; p < packetCount && made < fileCount; ++p) {
+        pw::SubGroup sub {.name = "Names_" + number(p, 2), .compressionFlags = p % 4U};
+        sub.firstTextureIndex = static_cast<std::uint32_t>(plan.textures.size());
+        for (std::uint32_t i = 0; i < perPacket && made < fileCount; ++i, ++made) {
+            // Shared prefixes, as real names have: packet, folder, then file.
+            sub.files.push_back({.path = "names/" + sub.name + "/folder" + number(i / 100U, 3) + "/item" +
+                                         number(made, 6) + ".txt",
+                                 .data = resourceBytes(16U + static_cast<std::uint32_t>(nextRandom(state) % 48U),
+                                                       state)});
+        }
+        sub.files.push_back({.path = "names/" + sub.name + "/atlas",
+                             .type = pw::atlasFile,
+                             .data = paintPicture(32, 32, p),
+                             .atlasIndex = 0,
+                             .width = 32,
+                             .height = 32});
+        plan.textures.push_back({.width = 32, .height = 32, .format = 0});
+        plan.subGroups.push_back(std::move(sub));
+    }
+    pw::Group group {.name = "Names"};
+    for (std::uint32_t k = 0; k < plan.subGroups.size(); ++k) {
+        group.slots.push_back({.subGroupIndex = k, .resId = k + 1U, .locId = 0});
+    }
+    plan.groups.push_back(std::move(group));
+    return plan;
+}
