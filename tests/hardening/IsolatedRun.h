@@ -126,7 +126,7 @@ public:
 
 private:
     // A run takes a fraction of a second; only a hang comes near this.
-    static constexpr int timeoutSeconds = 20;
+    static constexpr int timeoutSeconds = 10;
 
     std::string packageName_;
     std::filesystem::path root_;
