@@ -3,26 +3,10 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "atlas/etcModifierTable.h"
 #include "core/Bytes.h"
 
 namespace {
-
-// Modifier table of the individual and differential modes: one row per 3-bit
-// table codeword, columns from large negative to large positive.
-static constexpr std::array<std::array<int, 4>, 8> modifierTable = {{
-    {-8, -2, 2, 8},
-    {-17, -5, 5, 17},
-    {-29, -9, 9, 29},
-    {-42, -13, 13, 42},
-    {-60, -18, 18, 60},
-    {-80, -24, 24, 80},
-    {-106, -33, 33, 106},
-    {-183, -47, 47, 183},
-}};
-
-// Pixel index (MSB * 2 + LSB) to modifier column: 00 small positive,
-// 01 large positive, 10 small negative, 11 large negative.
-static constexpr std::array<std::size_t, 4> modifierColumn = {2, 3, 1, 0};
 
 // Paint-colour distances of the T and H modes, by 3-bit distance index.
 static constexpr std::array<int, 8> distanceTable = {3, 6, 11, 16, 23, 32, 41, 64};
@@ -76,10 +60,10 @@ void storePixel(EtcTile& tile, unsigned column, unsigned row, const Rgba8& colou
 
 // The sub-block colour plus each modifier of its table row, in pixel-index order.
 Palette modifiedPalette(const Rgb& base, int codeword) {
-    const auto& modifiers = modifierTable[static_cast<std::size_t>(codeword)];
+    const auto& modifiers = etcModifierTable[static_cast<std::size_t>(codeword)];
     Palette palette{};
     for (std::size_t index = 0; index < 4; ++index) {
-        palette[index] = offsetColour(base, modifiers[modifierColumn[index]]);
+        palette[index] = offsetColour(base, modifiers[etcModifierColumn[index]]);
     }
     return palette;
 }

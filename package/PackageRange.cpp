@@ -1,5 +1,7 @@
 #include "package/PackageRange.h"
 
+#include "core/printableName.h"
+
 #include "core/FatalError.h"
 
 ByteSpan packageRange(ByteSpan package, std::uint64_t offset, std::uint64_t length, std::string_view what) {
@@ -37,17 +39,7 @@ std::string recordLabel(std::string_view kind, std::uint64_t index, std::string_
     label += ' ';
     label += std::to_string(index);
     label += " (";
-    constexpr char hexDigits[] = "0123456789ABCDEF";
-    for (const char c : name) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20U || byte == 0x7FU) {
-            label += "\\x";
-            label += hexDigits[byte >> 4U];
-            label += hexDigits[byte & 0xFU];
-        } else {
-            label += c;
-        }
-    }
+    label += printableName(name);
     label += ')';
     return label;
 }

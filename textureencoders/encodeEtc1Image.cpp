@@ -6,19 +6,9 @@
 #include <limits>
 #include <stdexcept>
 
-namespace {
+#include "atlas/etcModifierTable.h"
 
-// The decoder's modifier table, one row per table codeword.
-static constexpr std::array<std::array<int, 4>, 8> modifierTable = {{
-    {-8, -2, 2, 8},
-    {-17, -5, 5, 17},
-    {-29, -9, 9, 29},
-    {-42, -13, 13, 42},
-    {-60, -18, 18, 60},
-    {-80, -24, 24, 80},
-    {-106, -33, 33, 106},
-    {-183, -47, 47, 183},
-}};
+namespace {
 
 // Modifier column to the 2-bit pixel index that selects it (inverse of the
 // decoder's index-to-column map 0->2, 1->3, 2->1, 3->0).
@@ -84,7 +74,7 @@ HalfChoice chooseModifiers(const BlockPixels& block, const std::array<std::size_
         for (std::size_t k = 0; k < 8; ++k) {
             int pixelBest = std::numeric_limits<int>::max();
             for (std::uint32_t column = 0; column < 4; ++column) {
-                const int m = modifierTable[codeword][column];
+                const int m = etcModifierTable[codeword][column];
                 const Rgb shown = {clampToByte(base[0] + m), clampToByte(base[1] + m), clampToByte(base[2] + m)};
                 const int error = squaredError(shown, block[pixels[k]]);
                 if (error < pixelBest) {
