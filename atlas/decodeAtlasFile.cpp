@@ -36,20 +36,10 @@ std::optional<std::string> sizeProblem(ImageSize size) {
     return std::nullopt;
 }
 
-// Decodes and writes; `outputCreated` tells the caller whether a file to
-// remove may exist when this fails or throws.
-DecodeOutcome decodeAndWrite(const PathList& inputPath, const PathList& outputPath, ImageSize size,
-                             const FormatEntry& format, DecodeOutcome outcome, bool& outputCreated) {
-    std::string reason;
-    std::optional<std::string> input = readWholeFile(inputPath, &reason);
-    if (!input) {
-        return failed(std::move(outcome), "cannot read " + std::string(inputPath.join().view()) + " : " + reason);
-    }
-    PixelRows rows(size);
-    const ByteSpan source(reinterpret_cast<const std::uint8_t*>(input->data()), input->size());
-    outcome.missingBytes = decodePixels(source, rows, size, format.name.view());
-    input.reset();
-
+// Writes the encoded image; `outputCreated` tells the caller whether a file
+// to remove may exist when this fails.
+DecodeOutcome writeEncoded(const PathList& outputPath, std::span<const std::uint8_t> png, DecodeOutcome outcome,
+                           bool& outputCreated) {
     const StringBuffer outputText = outputPath.join();
     FileHandle file;
     errno = 0;
@@ -59,8 +49,11 @@ DecodeOutcome decodeAndWrite(const PathList& inputPath, const PathList& outputPa
                       "cannot create " + std::string(outputText.view()) + " : " + platform::errorText(error));
     }
     outputCreated = true;
-    if (std::optional<std::string> pngError = writePngFile(rows, size.width, size.height, file.stream())) {
-        return failed(std::move(outcome), "cannot write " + std::string(outputText.view()) + " : " + *pngError);
+    errno = 0;
+    if (!png.empty() && std::fwrite(png.data(), png.size(), 1, file.stream()) != 1) {
+        const int error = errno != 0 ? errno : EIO;
+        return failed(std::move(outcome),
+                      "cannot write " + std::string(outputText.view()) + " : " + platform::errorText(error));
     }
     if (std::optional<std::string> closeError = file.close()) {
         return failed(std::move(outcome), "cannot write " + std::string(outputText.view()) + " : " + *closeError);
@@ -69,31 +62,78 @@ DecodeOutcome decodeAndWrite(const PathList& inputPath, const PathList& outputPa
     return outcome;
 }
 
-} // namespace
-
-DecodeOutcome decodeAtlasFile(const PathList& inputPath, const PathList& outputPath, ImageSize size,
-                              const FormatEntry& format) {
-    DecodeOutcome outcome;
+// The decode size, recorded in `outcome`; nothing, with `outcome` failed,
+// when the image cannot be decoded at it.
+std::optional<ImageSize> checkedDecodeSize(ImageSize size, const FormatEntry& format, DecodeOutcome& outcome) {
     const std::optional<ImageSize> decoded = decodeSize(size, format.name.view());
     if (!decoded) {
-        return failed(std::move(outcome), "image size " + sizeText(size) + " is too large to pad");
+        outcome = failed(std::move(outcome), "image size " + sizeText(size) + " is too large to pad");
+        return std::nullopt;
     }
     outcome.width = decoded->width;
     outcome.height = decoded->height;
     if (std::optional<std::string> problem = sizeProblem(*decoded)) {
-        return failed(std::move(outcome), *problem);
+        outcome = failed(std::move(outcome), *problem);
+        return std::nullopt;
     }
+    return decoded;
+}
 
-    bool outputCreated = false;
-    try {
-        outcome = decodeAndWrite(inputPath, outputPath, *decoded, format, std::move(outcome), outputCreated);
-    } catch (const std::bad_alloc&) {
-        outcome = failed(std::move(outcome), "not enough memory for an image of " + sizeText(*decoded));
-    } catch (const std::length_error&) {
-        outcome = failed(std::move(outcome), "not enough memory for an image of " + sizeText(*decoded));
+} // namespace
+
+DecodeOutcome encodeAtlasImage(ByteSpan source, ImageSize size, const FormatEntry& format,
+                               std::vector<std::uint8_t>& png) {
+    png.clear();
+    DecodeOutcome outcome;
+    const std::optional<ImageSize> decoded = checkedDecodeSize(size, format, outcome);
+    if (!decoded) {
+        return outcome;
     }
+    try {
+        PixelRows rows(*decoded);
+        outcome.missingBytes = decodePixels(source, rows, *decoded, format.name.view());
+        if (std::optional<std::string> pngError = writePngFile(rows, decoded->width, decoded->height, png)) {
+            png.clear();
+            return failed(std::move(outcome), "cannot encode the image : " + *pngError);
+        }
+    } catch (const std::bad_alloc&) {
+        png.clear();
+        return failed(std::move(outcome), "not enough memory for an image of " + sizeText(*decoded));
+    } catch (const std::length_error&) {
+        png.clear();
+        return failed(std::move(outcome), "not enough memory for an image of " + sizeText(*decoded));
+    }
+    outcome.succeeded = true;
+    return outcome;
+}
+
+DecodeOutcome writeAtlasImage(const PathList& outputPath, std::span<const std::uint8_t> png, DecodeOutcome outcome) {
+    if (!outcome.succeeded) {
+        return outcome;
+    }
+    outcome.succeeded = false;
+    bool outputCreated = false;
+    outcome = writeEncoded(outputPath, png, std::move(outcome), outputCreated);
     if (!outcome.succeeded && outputCreated) {
         (void)platform::removeFile(std::string(outputPath.join().view()));
     }
     return outcome;
+}
+
+DecodeOutcome decodeAtlasFile(const PathList& inputPath, const PathList& outputPath, ImageSize size,
+                              const FormatEntry& format) {
+    DecodeOutcome sized;
+    if (!checkedDecodeSize(size, format, sized)) {
+        return sized; // before the input is read, as the size alone decides it
+    }
+    std::string reason;
+    std::optional<std::string> input = readWholeFile(inputPath, &reason);
+    if (!input) {
+        return failed(std::move(sized), "cannot read " + std::string(inputPath.join().view()) + " : " + reason);
+    }
+    std::vector<std::uint8_t> png;
+    DecodeOutcome outcome = encodeAtlasImage(
+        ByteSpan(reinterpret_cast<const std::uint8_t*>(input->data()), input->size()), size, format, png);
+    input.reset();
+    return writeAtlasImage(outputPath, png, std::move(outcome));
 }

@@ -1,9 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "atlas/ImageSize.h"
+#include "core/Bytes.h"
 #include "core/PathList.h"
 #include "description/FormatEntry.h"
 
@@ -29,3 +32,15 @@ inline constexpr std::uint32_t maxDecodeSide = 16384;
 // cannot be created or written (libpng error, failed write or close).
 DecodeOutcome decodeAtlasFile(const PathList& inputPath, const PathList& outputPath, ImageSize size,
                               const FormatEntry& format);
+
+// The decoding half of decodeAtlasFile, on texture bytes in memory: decodes
+// them at the decode size and encodes the PNG into `png`. Touches no file and
+// prints nothing, so it may run on any thread. Fails, leaving `png` empty,
+// as decodeAtlasFile does before it writes.
+DecodeOutcome encodeAtlasImage(ByteSpan source, ImageSize size, const FormatEntry& format,
+                               std::vector<std::uint8_t>& png);
+
+// The writing half: when `outcome` (from encodeAtlasImage) succeeded, writes
+// `png` at `outputPath`, creating the missing folders, and returns the
+// outcome; a file that cannot be created or written fails it and is removed.
+DecodeOutcome writeAtlasImage(const PathList& outputPath, std::span<const std::uint8_t> png, DecodeOutcome outcome);

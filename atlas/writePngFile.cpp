@@ -2,6 +2,7 @@
 
 #include <csetjmp>
 #include <cstring>
+#include <exception>
 
 #include <png.h>
 
@@ -28,12 +29,12 @@ void ignoreWarning(png_structp, png_const_charp) {}
 // The libpng calls from the first header to the end of the stream. The
 // recovery point lives here, in a frame that holds no object with a
 // destructor, so a longjmp out of libpng skips nothing that needs running.
-bool writeImage(png_structp png, png_infop info, std::FILE* file, png_bytepp rowPointers, std::uint32_t width,
-                std::uint32_t height) {
+bool writeImage(png_structp png, png_infop info, void (*setUpOutput)(png_structp, void*), void* output,
+                png_bytepp rowPointers, std::uint32_t width, std::uint32_t height) {
     if (setjmp(png_jmpbuf(png)) != 0) {
         return false;
     }
-    png_init_io(png, file);
+    setUpOutput(png, output);
     png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
@@ -63,15 +64,32 @@ private:
     png_infop info_;
 };
 
-} // namespace
+void setUpFileOutput(png_structp png, void* file) { png_init_io(png, static_cast<std::FILE*>(file)); }
 
-std::optional<std::string> writePngFile(const PixelRows& rows, std::uint32_t width, std::uint32_t height,
-                                        std::FILE* file) {
+// Appends libpng's output to a byte vector. A failed allocation becomes a
+// libpng error, so it ends in the recovery point like any other.
+void appendToBytes(png_structp png, png_bytep data, png_size_t length) {
+    auto* bytes = static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(png));
+    bool appended = true;
+    try {
+        bytes->insert(bytes->end(), data, data + length);
+    } catch (const std::exception&) {
+        appended = false;
+    }
+    // Outside the handler: png_error leaves by longjmp.
+    if (!appended) {
+        png_error(png, "not enough memory for the encoded image");
+    }
+}
+
+void flushNothing(png_structp) {}
+
+void setUpMemoryOutput(png_structp png, void* bytes) { png_set_write_fn(png, bytes, appendToBytes, flushNothing); }
+
+std::optional<std::string> writePng(const PixelRows& rows, std::uint32_t width, std::uint32_t height,
+                                    void (*setUpOutput)(png_structp, void*), void* output) {
     if (rows.width() != width || rows.height() != height) {
         return std::string("pixel rows do not match the image size");
-    }
-    if (file == nullptr) {
-        return std::string("no output stream");
     }
     PngErrorText error{};
     PngWriteStructs structs(error);
@@ -81,8 +99,24 @@ std::optional<std::string> writePngFile(const PixelRows& rows, std::uint32_t wid
     // libpng reads the rows without changing them when, as here, no
     // transformation is set; its interface merely lacks the const.
     auto rowPointers = const_cast<png_bytepp>(rows.rowPointers());
-    if (!writeImage(structs.png(), structs.info(), file, rowPointers, width, height)) {
+    if (!writeImage(structs.png(), structs.info(), setUpOutput, output, rowPointers, width, height)) {
         return std::string(error.text);
     }
     return std::nullopt;
+}
+
+} // namespace
+
+std::optional<std::string> writePngFile(const PixelRows& rows, std::uint32_t width, std::uint32_t height,
+                                        std::vector<std::uint8_t>& bytes) {
+    bytes.clear();
+    return writePng(rows, width, height, setUpMemoryOutput, &bytes);
+}
+
+std::optional<std::string> writePngFile(const PixelRows& rows, std::uint32_t width, std::uint32_t height,
+                                        std::FILE* file) {
+    if (file == nullptr) {
+        return std::string("no output stream");
+    }
+    return writePng(rows, width, height, setUpFileOutput, file);
 }

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "atlas/PixelRows.h"
 
@@ -15,3 +16,8 @@
 // open either way.
 std::optional<std::string> writePngFile(const PixelRows& rows, std::uint32_t width, std::uint32_t height,
                                         std::FILE* file);
+
+// The same PNG bytes into `bytes` (emptied first) instead of a stream, for
+// encoding on a thread that must not touch files.
+std::optional<std::string> writePngFile(const PixelRows& rows, std::uint32_t width, std::uint32_t height,
+                                        std::vector<std::uint8_t>& bytes);

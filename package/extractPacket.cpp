@@ -16,14 +16,41 @@ void extractPacket(const PathList& outputFolder, ByteSpan package, std::uint32_t
     writePacketFiles(outputFolder, blocks.resourceData(), blocks.atlasData(), files, packetLabel);
 }
 
-void extractPacket(const PathList& outputFolder, ByteSpan package, const PackageRecords& records,
-                   std::uint32_t subGroupIndex) {
+namespace {
+
+const SubGroupInfo& checkedSubGroup(const PackageRecords& records, std::uint32_t subGroupIndex) {
     const std::uint32_t count = records.subGroups.count();
     if (subGroupIndex >= count || records.packetHeaders.count() != count || records.packetFileLists.count() != count) {
         throw PackageFormatError("subgroup index " + std::to_string(subGroupIndex) + " is beyond the package's " +
                                  std::to_string(count) + " subgroups");
     }
-    const SubGroupInfo& subGroup = records.subGroups[subGroupIndex];
+    return records.subGroups[subGroupIndex];
+}
+
+std::string subGroupLabel(const PackageRecords& records, std::uint32_t subGroupIndex) {
+    return recordLabel("subgroup", subGroupIndex, nameText(records.subGroups[subGroupIndex].name));
+}
+
+} // namespace
+
+void extractPacket(const PathList& outputFolder, ByteSpan package, const PackageRecords& records,
+                   std::uint32_t subGroupIndex) {
+    const SubGroupInfo& subGroup = checkedSubGroup(records, subGroupIndex);
     extractPacket(outputFolder, package, subGroup.packetOffset, records.packetHeaders[subGroupIndex],
-                  records.packetFileLists[subGroupIndex], recordLabel("subgroup", subGroupIndex, nameText(subGroup.name)));
+                  records.packetFileLists[subGroupIndex], subGroupLabel(records, subGroupIndex));
+}
+
+PacketBlocks openSubGroupPacket(ByteSpan package, const PackageRecords& records, std::uint32_t subGroupIndex) {
+    const SubGroupInfo& subGroup = checkedSubGroup(records, subGroupIndex);
+    const PacketHeader& header = records.packetHeaders[subGroupIndex];
+    const std::string label = subGroupLabel(records, subGroupIndex);
+    checkPacketFiles(records.packetFileLists[subGroupIndex], header.resourceDataSize, header.atlasDataSize, label);
+    return openPacketBlocks(package, subGroup.packetOffset, header, label);
+}
+
+void writeSubGroupPacket(const PathList& outputFolder, const PacketBlocks& blocks, const PackageRecords& records,
+                         std::uint32_t subGroupIndex) {
+    (void)checkedSubGroup(records, subGroupIndex);
+    writePacketFiles(outputFolder, blocks.resourceData(), blocks.atlasData(), records.packetFileLists[subGroupIndex],
+                     subGroupLabel(records, subGroupIndex));
 }

@@ -6,6 +6,7 @@
 #include "core/Bytes.h"
 #include "core/PathList.h"
 #include "package/PackageRecords.h"
+#include "package/openPacketBlocks.h"
 
 // Makes the files of one packet available below `outputFolder` (relative to
 // the current directory): checks the file list against the declared block
@@ -19,3 +20,11 @@ void extractPacket(const PathList& outputFolder, ByteSpan package, std::uint32_t
 // The packet of subgroup `subGroupIndex` of the records read from `package`.
 void extractPacket(const PathList& outputFolder, ByteSpan package, const PackageRecords& records,
                    std::uint32_t subGroupIndex);
+
+// The two halves of that extraction, for a caller that inflates a packet
+// ahead of writing it: openSubGroupPacket makes every check and inflation
+// and throws as extractPacket does, but touches no file (so it may run on
+// another thread); writeSubGroupPacket then writes the files from its blocks.
+PacketBlocks openSubGroupPacket(ByteSpan package, const PackageRecords& records, std::uint32_t subGroupIndex);
+void writeSubGroupPacket(const PathList& outputFolder, const PacketBlocks& blocks, const PackageRecords& records,
+                         std::uint32_t subGroupIndex);
