@@ -6,6 +6,7 @@
 // block of every atlas-bearing packet the tool extracts, and libpng writes
 // every atlas at its default settings to OUTDIR/OutPut/<path>.png. With
 // --jobs N the timed work is shared by N threads. Prints the timed seconds.
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -170,7 +171,14 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "a block did not inflate or a PNG file could not be written\n");
             return 1;
         }
-        std::printf("floor seconds: %.3f (%zu tasks, %u jobs)\n", seconds, tasks.size(), jobs);
+        std::size_t largest = 0;
+        for (const Task& task : tasks) {
+            if (task.png) {
+                largest = std::max(largest, task.png->rows->bytes().size());
+            }
+        }
+        std::printf("floor seconds: %.3f (%zu tasks, %u jobs)\nlargest atlas RGBA bytes: %zu\n", seconds,
+                    tasks.size(), jobs, largest);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "floor: %s\n", error.what());
         return 1;

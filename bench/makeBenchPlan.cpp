@@ -1,5 +1,6 @@
 #include "bench/makeBenchPlan.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <string_view>
@@ -204,6 +205,17 @@ pw::Package makeBenchPlan(const BenchShape& shape) {
                         plan.textures.push_back({.width = 12, .height = 5, .format = code});
                     }
                 }
+            }
+            if (shape.oddCases && atlasPacketsMade == 3 && sub.files.size() >= 4) {
+                // Names that land on an atlas's extracted file: a resource
+                // written after it under the same name, and an atlas whose
+                // name differs only by an empty and a "." component.
+                const std::string first = sub.files[2].path;
+                sub.files.push_back({.path = first, .data = resourceBytes(300, state)});
+                pw::PacketFile again = sub.files[3];
+                again.path.replace(again.path.find('/'), 1, "//./");
+                std::reverse(again.data.begin(), again.data.end());
+                sub.files.push_back(std::move(again));
             }
             ++atlasPacketsMade;
         }
