@@ -14,6 +14,7 @@
 #include "package/openPacketBlocks.h"
 #include "package/readPackage.h"
 #include "package/writePacketFiles.h"
+#include "support/RunBinary.h"
 #include "support/TempFolder.h"
 #include "tests/package/PackageFixtures.h"
 
@@ -24,9 +25,8 @@ namespace pw = packagewriter;
 using fixtures::bytesOf;
 
 std::string fileText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    EXPECT_TRUE(in.good()) << path;
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    EXPECT_TRUE(fs::is_regular_file(path)) << path;
+    return readFileText(path);
 }
 
 const PathList temp = PathList::fromText("Temp");

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdint>
 #include <initializer_list>
 #include <stdexcept>
@@ -178,8 +179,8 @@ TEST(WritePackage, CompressionFlagsDeflateTheirBlocks) {
         const Bytes resource(bytes.begin() + at.resourceData.offset,
                              bytes.begin() + at.resourceData.offset + at.resourceData.size);
         const Bytes atlas(bytes.begin() + at.atlasData.offset, bytes.begin() + at.atlasData.offset + at.atlasData.size);
-        Bytes wantResource(300, 'r');
-        wantResource.insert(wantResource.end(), {'t', 'a', 'i', 'l'});
+        Bytes wantResource(304, 'r');
+        std::copy_n("tail", 4, wantResource.begin() + 300);
         EXPECT_EQ((flags & 2U) != 0 ? inflate(resource, 304) : resource, wantResource) << flags;
         EXPECT_EQ((flags & 1U) != 0 ? inflate(atlas, 400) : atlas, Bytes(400, 'a')) << flags;
         EXPECT_EQ(u32At(bytes, at.packet + 16), flags);
