@@ -174,5 +174,6 @@ int runUnpacker(Console& console, const CommandLine& options) {
     changeDirectory(savedDirectory);
     packageBuffer.reset();
     console.line("Finish!");
+    console.finalWait();
     return status;
 }

@@ -13,8 +13,10 @@ inline constexpr int exitFailure = 1;
 inline constexpr int exitUsage = 2;
 
 // The whole run for one package: banner, package choice, reading the package,
-// the output folder, the package driver, "Finish!". Returns the exit status;
-// every fatal condition ends here with its lines and "Now Exit".
+// the output folder, the package driver, "Finish!" and, in an interactive run,
+// the wait for one character. Returns the exit status; every fatal condition
+// ends here with its lines, "Now Exit" and the pause it asks for, and no
+// further wait.
 int runUnpacker(Console& console, const CommandLine& options);
 
 // The package driver: analysis and description, then the atlas output. The

@@ -23,7 +23,5 @@ int main(int argc, char** argv) {
         return exitSuccess;
     }
     Console console(stdin, stdout, options->interactive);
-    const int status = runUnpacker(console, *options);
-    console.finalWait();
-    return status;
+    return runUnpacker(console, *options);
 }

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "app/Unpacker.h"
+#include "support/ConsoleCapture.h"
 #include "support/RunBinary.h"
 #include "support/TempFolder.h"
 
@@ -109,6 +111,26 @@ TEST_F(Flow, BadCommandLineExitsWithUsage) {
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.err.find("Usage:"), std::string::npos);
     EXPECT_TRUE(run.out.empty());
+}
+
+} // namespace
+
+namespace {
+
+// What is left of the standard input after an interactive run shows how many
+// waits it made: the pause of a fatal end takes one key, and nothing waits after it.
+TEST(InteractiveWaits, FatalEndPausesOnceAndSuccessWaitsOnce) {
+    TempFolder folder;
+    ConsoleCapture cancelled("\nab");
+    CommandLine interactive;
+    EXPECT_EQ(runUnpacker(cancelled.console(), interactive), 1);
+    EXPECT_EQ(std::fgetc(cancelled.console().input()), 'b');
+
+    writeEmptyPackage(folder.path() / "p.obb");
+    writeFile(folder.path() / "index.json", R"({"TextureFormat": []})");
+    ConsoleCapture finished("p.obb\nindex.json\nab");
+    EXPECT_EQ(runUnpacker(finished.console(), interactive), 0) << finished.output();
+    EXPECT_EQ(std::fgetc(finished.console().input()), 'b');
 }
 
 } // namespace
