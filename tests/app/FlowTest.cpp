@@ -106,6 +106,16 @@ TEST_F(Flow, DamagedPackageEndsWithFormatError) {
     EXPECT_EQ(run.status, 1);
 }
 
+TEST_F(Flow, PackageOfFourGibibytesIsRefusedWithItsSize) {
+    // A sparse file: its size is 4 GiB + 1 MiB without taking disk space.
+    writeFile(root() / "huge.obb", "x");
+    fs::resize_file(root() / "huge.obb", std::uintmax_t{4097} << 20U);
+    const BinaryRun run = runBinary(root(), {"huge.obb"}, "");
+    EXPECT_TRUE(run.out.ends_with("Error: CanNot Alloc Enought Buffer\nNeed Size: 4097M\nNow Exit\n")) << run.out;
+    EXPECT_EQ(run.status, 1);
+    EXPECT_FALSE(fs::exists(root() / "~huge.obb"));
+}
+
 TEST_F(Flow, BadCommandLineExitsWithUsage) {
     const BinaryRun run = runBinary(root(), {"a.obb", "--no-such-option"}, "");
     EXPECT_EQ(run.status, 2);
