@@ -82,7 +82,7 @@ std::optional<ImageSize> checkedDecodeSize(ImageSize size, const FormatEntry& fo
 } // namespace
 
 DecodeOutcome encodeAtlasImage(ByteSpan source, ImageSize size, const FormatEntry& format,
-                               std::vector<std::uint8_t>& png) {
+                               std::vector<std::uint8_t>& png, const std::function<void()>& sourceDone) {
     png.clear();
     DecodeOutcome outcome;
     const std::optional<ImageSize> decoded = checkedDecodeSize(size, format, outcome);
@@ -92,6 +92,9 @@ DecodeOutcome encodeAtlasImage(ByteSpan source, ImageSize size, const FormatEntr
     try {
         PixelRows rows(*decoded);
         outcome.missingBytes = decodePixels(source, rows, *decoded, format.name.view());
+        if (sourceDone) {
+            sourceDone();
+        }
         if (std::optional<std::string> pngError = writePngFile(rows, decoded->width, decoded->height, png)) {
             png.clear();
             return failed(std::move(outcome), "cannot encode the image : " + *pngError);
@@ -132,8 +135,9 @@ DecodeOutcome decodeAtlasFile(const PathList& inputPath, const PathList& outputP
         return failed(std::move(sized), "cannot read " + std::string(inputPath.join().view()) + " : " + reason);
     }
     std::vector<std::uint8_t> png;
-    DecodeOutcome outcome = encodeAtlasImage(
-        ByteSpan(reinterpret_cast<const std::uint8_t*>(input->data()), input->size()), size, format, png);
+    DecodeOutcome outcome =
+        encodeAtlasImage(ByteSpan(reinterpret_cast<const std::uint8_t*>(input->data()), input->size()), size, format,
+                         png, [&input] { input.reset(); });
     input.reset();
     return writeAtlasImage(outputPath, png, std::move(outcome));
 }

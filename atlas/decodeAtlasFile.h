@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -36,9 +37,11 @@ DecodeOutcome decodeAtlasFile(const PathList& inputPath, const PathList& outputP
 // The decoding half of decodeAtlasFile, on texture bytes in memory: decodes
 // them at the decode size and encodes the PNG into `png`. Touches no file and
 // prints nothing, so it may run on any thread. Fails, leaving `png` empty,
-// as decodeAtlasFile does before it writes.
+// as decodeAtlasFile does before it writes. `sourceDone`, when given, is
+// called once the source bytes are no longer read, before the (longer) PNG
+// encoding, so the caller may release them early.
 DecodeOutcome encodeAtlasImage(ByteSpan source, ImageSize size, const FormatEntry& format,
-                               std::vector<std::uint8_t>& png);
+                               std::vector<std::uint8_t>& png, const std::function<void()>& sourceDone = {});
 
 // The writing half: when `outcome` (from encodeAtlasImage) succeeded, writes
 // `png` at `outputPath`, creating the missing folders, and returns the

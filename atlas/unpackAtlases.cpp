@@ -6,6 +6,7 @@
 #include <exception>
 #include <future>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -66,13 +67,17 @@ struct EncodedAtlas {
 
 using SharedBlocks = std::shared_ptr<const PacketBlocks>;
 
-EncodedAtlas encodeAtlas(const PacketBlocks& blocks, const PacketFileEntry& entry, const TextureInfo& texture,
+// Decodes and encodes one atlas from its packet's blocks; this copy of the
+// blocks' owner is let go once the pixels are decoded, so that a packet's
+// inflated data does not wait for the PNG encoding of its atlases.
+EncodedAtlas encodeAtlas(SharedBlocks blocks, const PacketFileEntry& entry, const TextureInfo& texture,
                          const FormatEntry& format) {
     EncodedAtlas encoded;
     try {
         // The entry was checked against its block when the packet was opened.
-        const ByteSpan source = blocks.atlasData().subspan(entry.offset, entry.size);
-        encoded.outcome = encodeAtlasImage(source, ImageSize {texture.width, texture.height}, format, encoded.png);
+        const ByteSpan source = blocks->atlasData().subspan(entry.offset, entry.size);
+        encoded.outcome = encodeAtlasImage(source, ImageSize {texture.width, texture.height}, format, encoded.png,
+                                           [&blocks] { blocks.reset(); });
     } catch (const std::exception& error) {
         encoded.outcome = DecodeOutcome {};
         encoded.outcome.failureReason = error.what();
@@ -241,6 +246,12 @@ private:
         bool allWritten = true;
         for (reportAtlas_ = 1; reportAtlas_ <= visit.atlases.size(); ++reportAtlas_) {
             launchAhead();
+            if (launchVisit_ > reportVisit_) {
+                // Every atlas left in this packet is on its way and holds
+                // what it needs of the packet's data: let the rest go.
+                visit.blocks.reset();
+                visit.opened = {};
+            }
             AtlasStep& step = visit.atlases[reportAtlas_ - 1U];
             const PacketFileEntry& entry = files[step.entry];
             if (step.texture == nullptr) {
@@ -268,7 +279,10 @@ private:
                     waitLaunching(step.result);
                     encoded = step.result.get();
                 } else {
-                    encoded = encodeAtlas(*visit.blocks, entry, *step.texture, *step.format);
+                    if (!visit.blocks) {
+                        throw std::logic_error("an atlas left to encode in its turn lost its packet's data");
+                    }
+                    encoded = encodeAtlas(visit.blocks, entry, *step.texture, *step.format);
                 }
                 outcome = writeAtlasImage(outputPath, encoded.png, std::move(encoded.outcome));
             }
@@ -350,9 +364,9 @@ private:
                 ++running_;
                 step.result = std::async(std::launch::async,
                                          [this, blocks, &entry = records_.packetFileLists[visit.subGroup][step.entry],
-                                          texture = step.texture, format = step.format] {
+                                          texture = step.texture, format = step.format]() mutable {
                                              const RunningGuard guard(running_);
-                                             return encodeAtlas(*blocks, entry, *texture, *format);
+                                             return encodeAtlas(std::move(blocks), entry, *texture, *format);
                                          });
             }
             ++launchAtlas_;
