@@ -10,10 +10,13 @@ constexpr std::size_t shortestIndexFile = 4;
 constexpr std::string_view utf8ByteOrderMark = "\xEF\xBB\xBF";
 
 // Comments and trailing commas are what hand-written index files contain;
-// full precision keeps large codes exact; the iterative parser keeps deeply
-// nested input from exhausting the call stack.
-constexpr unsigned indexParseFlags = rapidjson::kParseCommentsFlag | rapidjson::kParseTrailingCommasFlag |
-                                     rapidjson::kParseFullPrecisionFlag | rapidjson::kParseIterativeFlag;
+// the iterative parser keeps deeply nested input from exhausting the call
+// stack. Integers are exact in any mode, and no non-integer number is ever
+// used, so numbers are converted at normal precision: the library's
+// full-precision conversion has undefined behaviour on a zero with a large
+// exponent ("0e30").
+constexpr unsigned indexParseFlags =
+    rapidjson::kParseCommentsFlag | rapidjson::kParseTrailingCommasFlag | rapidjson::kParseIterativeFlag;
 
 FormatEntry readEntry(const rapidjson::Value& element) {
     FormatEntry entry;
