@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "fuzz/entries/exerciseNameTables.h"
 #include "fuzz/entries/exercisePackage.h"
 #include "fuzz/entries/exerciseTextureFormatIndex.h"
+#include "description/parseTextureFormatIndex.h"
 #include "support/RunBinary.h"
 
 namespace {
@@ -66,5 +68,33 @@ INSTANTIATE_TEST_SUITE_P(
         ReplaySet{"IndexSeeds", "fuzz/seeds/index",
                   [](const std::string& input) { exerciseTextureFormatIndex(input); }}),
     replayName);
+
+// The index fuzzer's first finding: a zero written with a large exponent sent
+// the number conversion into undefined behaviour. Such numbers are plain
+// numbers: the file is accepted, and as an "Index" they are no format code.
+struct ZeroExponentCase {
+    const char* text;
+    std::uint32_t index;
+};
+
+class ZeroWithExponent : public testing::TestWithParam<ZeroExponentCase> {};
+
+TEST_P(ZeroWithExponent, IsAcceptedAndIsNoFormatCode) {
+    const std::optional<TextureFormatIndex> table = parseTextureFormatIndex(GetParam().text);
+    ASSERT_TRUE(table.has_value()) << GetParam().text;
+    ASSERT_EQ(table->count(), 1U);
+    EXPECT_EQ((*table)[0].index, GetParam().index);
+    EXPECT_EQ((*table)[0].name.view(), "RGBA32");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    IndexFile, ZeroWithExponent,
+    testing::Values(ZeroExponentCase{R"({"TextureFormat": [{"Index": 0e30, "TextureFormat": "RGBA32"}]})", 0xFFFFFFFFU},
+                    ZeroExponentCase{R"({"TextureFormat": [{"Index": 0E+0222, "TextureFormat": "RGBA32"}]})",
+                                     0xFFFFFFFFU},
+                    ZeroExponentCase{R"({"TextureFormat": [{"Index": 0.000e-400, "TextureFormat": "RGBA32"}]})",
+                                     0xFFFFFFFFU},
+                    ZeroExponentCase{R"({"TextureFormat": [{"Scale": 0e300, "Index": 7, "TextureFormat": "RGBA32"}]})",
+                                     7U}));
 
 } // namespace
