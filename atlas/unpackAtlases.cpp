@@ -135,6 +135,7 @@ struct PacketVisit {
     std::exception_ptr slotError;            // a damaged group or slot: the run ends here
     std::shared_future<SharedBlocks> opened; // set when the packet is opened ahead
     SharedBlocks blocks;                     // held during the visit's turn
+    bool extracted = false;                  // its files are in "Temp"
     std::vector<AtlasStep> atlases;
 };
 
@@ -242,6 +243,7 @@ private:
             visit.blocks = std::make_shared<const PacketBlocks>(openSubGroupPacket(package_, records_, k));
         }
         writeSubGroupPacket(PathList::fromText("Temp"), *visit.blocks, records_, k);
+        visit.extracted = true;
 
         bool allWritten = true;
         for (reportAtlas_ = 1; reportAtlas_ <= visit.atlases.size(); ++reportAtlas_) {
@@ -340,6 +342,13 @@ private:
                 continue;
             }
             if (launchAtlas_ > visit.atlases.size()) {
+                if (visit.extracted) {
+                    // Every atlas of this packet is on its way and holds what
+                    // it needs of the packet's data: let the rest go now,
+                    // not when the reporting side next looks.
+                    visit.blocks.reset();
+                    visit.opened = {};
+                }
                 ++launchVisit_;
                 launchAtlas_ = 0;
                 continue;
