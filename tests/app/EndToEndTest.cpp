@@ -9,6 +9,7 @@
 
 #include "atlas/PngFile.h"
 #include "packagewriter/writePackage.h"
+#include "support/Banner.h"
 #include "support/RunBinary.h"
 #include "support/TempFolder.h"
 
@@ -17,13 +18,6 @@ namespace pw = packagewriter;
 
 namespace {
 
-const std::string banner =
-    "This program can unpack all image resource from resource-package, Programming By Kestrivan\n"
-    "The Key Is : 4817263905172634851 OR 3920481756203948172 OR 12093847561029384756\n"
-    "Choose ResourcePackage\n"
-    "\t.obb : Android\n"
-    "\t.rsb : iOS\n"
-    "\t.rsb.smf : Android(Ver.CN)\n";
 
 const std::string indexJson = R"({"TextureFormat": [
     {"Index": 0, "TextureFormat": "RGBA32"},

@@ -7,6 +7,7 @@
 
 #include "app/Unpacker.h"
 #include "support/ConsoleCapture.h"
+#include "support/Banner.h"
 #include "support/RunBinary.h"
 #include "support/TempFolder.h"
 
@@ -14,13 +15,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string banner =
-    "This program can unpack all image resource from resource-package, Programming By Kestrivan\n"
-    "The Key Is : 4817263905172634851 OR 3920481756203948172 OR 12093847561029384756\n"
-    "Choose ResourcePackage\n"
-    "\t.obb : Android\n"
-    "\t.rsb : iOS\n"
-    "\t.rsb.smf : Android(Ver.CN)\n";
 
 // The smallest well-formed package: a header with no sections and 16-byte texture records.
 void writeEmptyPackage(const fs::path& path) {
