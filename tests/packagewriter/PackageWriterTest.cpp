@@ -13,23 +13,13 @@
 #include "packagewriter/encodePrefixTable.h"
 #include "packagewriter/writePackage.h"
 
+#include "support/TableBytes.h"
+
 namespace {
 
 namespace pw = packagewriter;
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes unit(char c, std::uint32_t branch = 0) {
-    return {static_cast<std::uint8_t>(c), static_cast<std::uint8_t>(branch & 0xFFU),
-            static_cast<std::uint8_t>((branch >> 8U) & 0xFFU), static_cast<std::uint8_t>((branch >> 16U) & 0xFFU)};
-}
-Bytes word(std::uint32_t v) { return unit(static_cast<char>(v & 0xFFU), v >> 8U); }
-Bytes cat(std::initializer_list<Bytes> parts) {
-    Bytes all;
-    for (const Bytes& part : parts) {
-        all.insert(all.end(), part.begin(), part.end());
-    }
-    return all;
-}
 std::uint32_t u32At(const Bytes& bytes, std::size_t at) { return loadU32LE(bytes.data() + at); }
 
 struct EncodeCase {
