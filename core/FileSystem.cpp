@@ -73,11 +73,21 @@ FileHandle& openForRead(FileHandle& handle, const PathList& list) {
 }
 
 FileHandle& openForWrite(FileHandle& handle, const PathList& list) {
-    if (list.count() > 1) {
-        createFolderChain(list, list.count() - 1U);
-    }
     const StringBuffer text = list.join();
-    handle = FileHandle(text.length() == 0 ? nullptr : std::fopen(text.data(), "wb"));
+    if (text.length() == 0) {
+        handle = FileHandle(nullptr);
+        return handle;
+    }
+    // Most files land in a folder that already exists (a packet writes
+    // thousands into a few folders), so the folders are only created when
+    // the first attempt says one is missing.
+    errno = 0;
+    handle = FileHandle(std::fopen(text.data(), "wb"));
+    if (!handle && errno == ENOENT && list.count() > 1) {
+        createFolderChain(list, list.count() - 1U);
+        errno = 0;
+        handle = FileHandle(std::fopen(text.data(), "wb"));
+    }
     return handle;
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -82,6 +83,17 @@ TEST(OpenForWrite, CreatesParentFoldersOnly) {
     ASSERT_TRUE(handle);
     handle.release();
     EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 2);
+}
+
+TEST(OpenForWrite, FileInTheWayOfAFolderGivesNoStream) {
+    TempFolder folder;
+    { std::ofstream("Temp") << "not a folder"; }
+    FileHandle handle;
+    errno = 0;
+    openForWrite(handle, PathList::fromText("Temp/x/y.dat"));
+    EXPECT_FALSE(handle);
+    EXPECT_NE(errno, 0);
+    EXPECT_TRUE(fs::is_regular_file("Temp"));
 }
 
 TEST(OpenForRead, MissingFileGivesNoStreamAndCreatesNothing) {
