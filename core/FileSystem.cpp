@@ -167,11 +167,18 @@ std::optional<std::string> writeWholeFile(const PathList& path, std::span<const 
     if (!openForWrite(file, path)) {
         return platform::errorText(errno != 0 ? errno : EIO);
     }
+    // A file that could not be written completely is removed, so that no
+    // truncated copy is left behind to be taken for a good one.
     errno = 0;
     if (!bytes.empty() && std::fwrite(bytes.data(), bytes.size(), 1, file.stream()) != 1) {
         const int error = errno != 0 ? errno : EIO;
         file.release();
+        (void)platform::removeFile(std::string(path.join().view()));
         return platform::errorText(error);
     }
-    return file.close();
+    std::optional<std::string> failure = file.close();
+    if (failure) {
+        (void)platform::removeFile(std::string(path.join().view()));
+    }
+    return failure;
 }

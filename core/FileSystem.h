@@ -62,5 +62,6 @@ PathList& chooseFile(Console& console, PathList& list, const std::optional<std::
 // `reason` receives the system's reason on failure.
 std::optional<std::string> readWholeFile(const PathList& path, std::string* reason = nullptr);
 // Writes the bytes with one write call and closes the file (creating parent
-// folders); returns the system's reason on failure, nothing on success.
+// folders); returns the system's reason on failure, nothing on success. A file
+// that was created but not completely written is removed again.
 std::optional<std::string> writeWholeFile(const PathList& path, std::span<const std::uint8_t> bytes);

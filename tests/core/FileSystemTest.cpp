@@ -128,13 +128,20 @@ TEST(WholeFile, WritesReadsAndReportsFailures) {
     EXPECT_FALSE(reason.empty());
 }
 
-TEST(WholeFile, FullDiskIsReportedAtClose) {
+TEST(WholeFile, FullDiskIsReportedAndThePartialFileRemoved) {
     if (!fs::exists("/dev/full")) {
         GTEST_SKIP() << "/dev/full is not available on this machine";
     }
+    // Through a link, so that removing the failed file removes the link and
+    // never the device itself.
+    TempFolder folder;
+    fs::create_symlink("/dev/full", "full.bin");
     const std::vector<std::uint8_t> bytes(100, 7);
-    const std::optional<std::string> failure = writeWholeFile(PathList::fromText("/dev/full"), bytes);
+    const std::optional<std::string> failure = writeWholeFile(PathList::fromText("full.bin"), bytes);
     ASSERT_TRUE(failure.has_value()) << "a write to a full device must not pass as success";
+    EXPECT_EQ(*failure, "No space left on device");
+    EXPECT_FALSE(fs::exists(fs::symlink_status("full.bin")));
+    EXPECT_TRUE(fs::exists("/dev/full"));
 }
 
 } // namespace

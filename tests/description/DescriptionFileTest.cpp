@@ -96,6 +96,9 @@ struct WriteFailureCase {
     const char* name;
     std::function<void(const fs::path&)> prepare;
     std::string reason;
+    // Whether what stood at the file's place is still there afterwards: a
+    // folder in the way stays, a partly written file is removed.
+    bool leftInPlace;
 };
 
 class DescriptionWriteFailure : public testing::TestWithParam<WriteFailureCase> {};
@@ -111,16 +114,17 @@ TEST_P(DescriptionWriteFailure, AbortsTheRunNamingTheFileAndTheReason) {
         EXPECT_EQ(aborted.lines()[0], "Information.json : CanNot Write : " + GetParam().reason);
         EXPECT_TRUE(aborted.pause());
     }
+    EXPECT_EQ(fs::exists(fs::symlink_status(folder.path() / "Information.json")), GetParam().leftInPlace);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Causes, DescriptionWriteFailure,
     testing::Values(
         WriteFailureCase {"CannotBeCreated", [](const fs::path& file) { fs::create_directory(file); },
-                          "Is a directory"},
+                          "Is a directory", true},
         // Every write to this device fails for want of space: a short write.
         WriteFailureCase {"DiskFull", [](const fs::path& file) { fs::create_symlink("/dev/full", file); },
-                          "No space left on device"}),
+                          "No space left on device", false}),
     [](const testing::TestParamInfo<WriteFailureCase>& row) { return row.param.name; });
 
 } // namespace

@@ -249,6 +249,32 @@ TEST(ExtractPacket, ReadOnlyOutputFolderEndsTheRun) {
     EXPECT_EQ(fs::current_path(), folder.path());
 }
 
+TEST(WritePacketFiles, FileCutShortIsRemovedAndNamed) {
+    if (!fs::exists("/dev/full")) {
+        GTEST_SKIP() << "/dev/full is not available on this machine";
+    }
+    TempFolder folder;
+    fs::create_directories("Temp");
+    // Writing through this link fails for want of space; removing the failed
+    // file removes the link, never the device.
+    fs::create_symlink("/dev/full", "Temp/y");
+    PacketFileList files;
+    files.append(PacketFileEntry{.name = StringBuffer::fromBytes("x"), .type = 0, .offset = 0, .size = 2});
+    files.append(PacketFileEntry{.name = StringBuffer::fromBytes("y"), .type = 0, .offset = 2, .size = 2});
+    const std::uint8_t bytes[] = {1, 2, 3, 4};
+    try {
+        writePacketFiles(temp, ByteSpan(bytes, 4), {}, files);
+        ADD_FAILURE() << "no error";
+    } catch (const RunAborted& aborted) {
+        ASSERT_EQ(aborted.lines().size(), 1U);
+        EXPECT_EQ(aborted.lines()[0], "Cannot Write File : Temp/y : No space left on device");
+    }
+    EXPECT_EQ(fileText("Temp/x"), "\x01\x02");
+    EXPECT_FALSE(fs::exists(fs::symlink_status("Temp/y")));
+    EXPECT_TRUE(fs::exists("/dev/full"));
+    EXPECT_EQ(fs::current_path(), folder.path());
+}
+
 TEST(WritePacketFiles, ChecksTheBlocksItIsGiven) {
     TempFolder folder;
     PacketFileList files;
