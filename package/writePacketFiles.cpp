@@ -70,22 +70,9 @@ void writePacketFiles(const PathList& outputFolder, ByteSpan resourceData, ByteS
     for (const PacketFileEntry& file : files) {
         const ByteSpan block = file.type == atlasFileType ? atlasData : resourceData;
         path.split(file.name.view());
-        FileHandle handle;
-        errno = 0;
-        if (!openForWrite(handle, path)) {
-            abortWriting(outputFolder, path, platform::errorText(errorOr(EIO)));
-        }
-        // A file cut short by a failed write is removed before the run ends,
-        // so that only complete files are left in the output folder.
-        errno = 0;
-        if (file.size != 0 && std::fwrite(block.data() + file.offset, file.size, 1, handle.stream()) != 1) {
-            const int error = errorOr(EIO);
-            handle.release();
-            (void)platform::removeFile(std::string(path.join().view()));
-            abortWriting(outputFolder, path, platform::errorText(error));
-        }
-        if (const auto reason = handle.close()) {
-            (void)platform::removeFile(std::string(path.join().view()));
+        // A file cut short by a failed write is removed by writeWholeFile, so
+        // that only complete files are left in the output folder.
+        if (const auto reason = writeWholeFile(path, block.subspan(file.offset, file.size))) {
             abortWriting(outputFolder, path, *reason);
         }
     }
