@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "atlas/OutputBudget.h"
+
 std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& arguments, std::string& error) {
     CommandLine line;
     if (arguments.empty()) {
@@ -49,6 +51,16 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& argu
                 return std::nullopt;
             }
             line.jobs = jobs;
+        } else if (argument == "--max-output") {
+            if (i + 1 >= arguments.size()) {
+                error = "option " + argument + " needs a value";
+                return std::nullopt;
+            }
+            line.maxOutput = parseByteSize(arguments[++i]);
+            if (!line.maxOutput) {
+                error = "option " + argument + " needs a size in bytes, with K, M, G or T for powers of 1024";
+                return std::nullopt;
+            }
         } else if (argument.size() > 1 && argument[0] == '-') {
             error = "unknown option " + argument;
             return std::nullopt;
@@ -68,7 +80,7 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& argu
 
 std::string usageText() {
     return "Usage: resunpack                      (interactive: asks for the files)\n"
-           "       resunpack PACKAGE [-f INDEX] [-o OUTDIR] [--skip-unknown] [--jobs N]\n"
+           "       resunpack PACKAGE [-f INDEX] [-o OUTDIR] [--skip-unknown] [--jobs N]\n                 [--max-output SIZE]\n"
            "\n"
            "Unpacks the image resources of a resource package (.obb, .rsb, .rsb.smf):\n"
            "writes Information.json, the packet files under Temp and every atlas as a\n"
@@ -78,7 +90,10 @@ std::string usageText() {
            "  -f INDEX         the TextureFormat index file (JSON); asked for when absent\n"
            "  -o OUTDIR        output folder (default: \"~\" + package name, beside the package)\n"
            "  --skip-unknown   skip atlases whose format code the index file does not list\n"
-           "  -j, --jobs N     atlases decoded at once (default: one per core)\n"
+           "  -j, --jobs N     threads that inflate, decode and encode (default: one per core)\n"
+           "  --max-output SIZE  stop a run that would extract more bytes plus 4 per decoded\n"
+           "                   pixel than SIZE (K, M, G, T: powers of 1024; default: 10000\n"
+           "                   times the package's size, at least 256M)\n"
            "  -h, --help       this text\n"
            "  --version        the version\n"
            "\n"

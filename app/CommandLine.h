@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@ struct CommandLine {
     std::optional<std::string> outputFolder;
     bool skipUnknown = false;
     unsigned jobs = 0; // 0: one per core
+    std::optional<std::uint64_t> maxOutput; // the output budget, when given
 };
 
 // Parses the arguments after the program name. On a bad command line returns

@@ -11,6 +11,7 @@
 #include "core/FatalError.h"
 #include "core/FileSystem.h"
 #include "core/Platform.h"
+#include "atlas/OutputBudget.h"
 #include "atlas/unpackAtlases.h"
 #include "description/writePackageDescription.h"
 #include "package/readPackage.h"
@@ -107,6 +108,7 @@ int processPackage(Console& console, const CommandLine& options, const StringBuf
     settings.indexPath = options.indexPath;
     settings.skipUnknown = options.skipUnknown;
     settings.jobs = options.jobs != 0 ? options.jobs : std::max(1U, std::thread::hardware_concurrency());
+    settings.outputBudget = options.maxOutput.value_or(defaultOutputBudget(packageBuffer.size()));
     const bool allWritten = unpackAtlases(console, settings, packageBuffer, records);
     console.line("Finish : OutPut Atlas Resource");
     return allWritten ? exitSuccess : exitFailure;

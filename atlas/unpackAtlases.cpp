@@ -1,23 +1,21 @@
 #include "atlas/unpackAtlases.h"
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <exception>
 #include <future>
 #include <memory>
 #include <stdexcept>
 #include <string>
-#include <string_view>
-#include <unordered_map>
 #include <vector>
 
+#include "atlas/AtlasPlan.h"
+#include "atlas/OrderedWorkPool.h"
+#include "atlas/OutputBudget.h"
 #include "atlas/decodeAtlasFile.h"
 #include "atlas/reportDecodeOutcome.h"
 #include "core/FatalError.h"
 #include "core/Platform.h"
 #include "core/printableName.h"
-#include "description/findFormatEntry.h"
 #include "description/loadTextureFormatIndex.h"
 #include "package/extractPacket.h"
 
@@ -35,17 +33,22 @@ std::string subGroupLabel(std::uint32_t index, const SubGroupInfo& info) {
     return "subgroup " + std::to_string(index) + " (" + printableName(nameText(info.name)) + ")";
 }
 
-// The texture record of an atlas entry, checked against the texture list.
-const TextureInfo& atlasTexture(const PackageRecords& records, std::uint32_t subGroupIndex,
-                                const SubGroupInfo& info, std::uint32_t entryIndex, const PacketFileEntry& entry) {
-    const std::uint64_t number = std::uint64_t{info.firstTextureIndex} + entry.atlasIndex;
-    if (number >= records.textures.count()) {
-        throw PackageFormatError(subGroupLabel(subGroupIndex, info) + ": atlas entry " + std::to_string(entryIndex) +
-                                 " (" + printableName(entry.name.view()) + "): texture number " +
-                                 std::to_string(number) + " is beyond the texture list (" +
-                                 std::to_string(records.textures.count()) + " textures)");
-    }
-    return records.textures[static_cast<std::uint32_t>(number)];
+[[noreturn]] void textureBeyondList(const PackageRecords& records, std::uint32_t subGroupIndex,
+                                    std::uint32_t entryIndex) {
+    const SubGroupInfo& info = records.subGroups[subGroupIndex];
+    const PacketFileEntry& entry = records.packetFileLists[subGroupIndex][entryIndex];
+    const std::uint64_t number = std::uint64_t {info.firstTextureIndex} + entry.atlasIndex;
+    throw PackageFormatError(subGroupLabel(subGroupIndex, info) + ": atlas entry " + std::to_string(entryIndex) +
+                             " (" + printableName(entry.name.view()) + "): texture number " +
+                             std::to_string(number) + " is beyond the texture list (" +
+                             std::to_string(records.textures.count()) + " textures)");
+}
+
+[[noreturn]] void passBudget(const std::string& what, std::uint64_t budget) {
+    throw RunAborted({"Output Budget : Exceeded",
+                      "\t" + what + " would take the run past its budget of " + std::to_string(budget) +
+                          " bytes (files extracted plus 4 bytes per decoded pixel); --max-output SIZE sets another"},
+                     true);
 }
 
 // Asks whether to skip an atlas whose format code the index file does not
@@ -59,107 +62,93 @@ bool skipUnlistedAtlas(Console& console, const AtlasOutputSettings& settings, st
     return console.readInteger().value_or(0) != 0;
 }
 
+DecodeOutcome failedOutcome(const std::exception& error) {
+    DecodeOutcome outcome;
+    outcome.failureReason = error.what();
+    return outcome;
+}
+
+// A packet's inflated blocks and the memory they hold against the pool's budget.
+struct OpenedPacket {
+    PacketBlocks blocks;
+    MemoryCharge charge;
+};
+using SharedPacket = std::shared_ptr<const OpenedPacket>;
+
 // An atlas decoded and encoded as PNG, waiting to be written in its turn.
 struct EncodedAtlas {
     DecodeOutcome outcome;
     std::vector<std::uint8_t> png;
+    MemoryCharge charge;
 };
 
-using SharedBlocks = std::shared_ptr<const PacketBlocks>;
-
-// Decodes and encodes one atlas from its packet's blocks; this copy of the
-// blocks' owner is let go once the pixels are decoded, so that a packet's
-// inflated data does not wait for the PNG encoding of its atlases.
-EncodedAtlas encodeAtlas(SharedBlocks blocks, const PacketFileEntry& entry, const TextureInfo& texture,
-                         const FormatEntry& format) {
-    EncodedAtlas encoded;
-    try {
-        // The entry was checked against its block when the packet was opened.
-        const ByteSpan source = blocks->atlasData().subspan(entry.offset, entry.size);
-        encoded.outcome = encodeAtlasImage(source, ImageSize {texture.width, texture.height}, format, encoded.png,
-                                           [&blocks] { blocks.reset(); });
-    } catch (const std::exception& error) {
-        encoded.outcome = DecodeOutcome {};
-        encoded.outcome.failureReason = error.what();
-    }
-    return encoded;
-}
-
-// One atlas of a packet on its way from the packet's data to "OutPut".
-struct AtlasStep {
-    std::uint32_t entry = 0;
-    const TextureInfo* texture = nullptr; // null: the texture number is beyond the list
-    const FormatEntry* format = nullptr;  // null: the index file does not list the code
-    std::future<EncodedAtlas> result;     // set when the atlas is encoded ahead
-    // Another file of the packet may land on the same extracted file: the
-    // atlas is then decoded from what "Temp" holds in its turn, as it would
-    // be alone, never from its own bytes in memory.
-    bool fromExtractedFile = false;
+// Work on a visit done by the pool, reported in the visit's turn.
+struct VisitWork {
+    std::promise<SharedPacket> opened;
+    std::future<SharedPacket> openedResult;             // valid when the pool opens the packet
+    std::vector<std::promise<EncodedAtlas>> encoded;    // one per planned atlas
+    std::vector<std::future<EncodedAtlas>> encodedResult;
+    std::vector<std::optional<DecodeOutcome>> outcomes; // as reported, for visits that repeat this one
 };
 
-// Files of a packet whose names give the same key may be one file on disk:
-// the key drops empty and "." components and ignores ASCII letter case, so
-// it errs towards finding two names alike.
-std::string sameFileKey(std::string_view name) {
-    std::string key;
-    const PathList components = PathList::fromText(name);
-    for (const StringBuffer& component : components) {
-        const std::string_view part = component.view();
-        if (part.empty() || part == ".") {
-            continue;
-        }
-        key.push_back('/');
-        for (const char c : part) {
-            key.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
-        }
-    }
-    return key;
+// Tasks are ordered by visit, then by step: step 0 opens the packet, step
+// n > 0 encodes its atlas n.
+constexpr std::uint64_t taskOrder(std::size_t visit, std::size_t step) {
+    return (std::uint64_t {visit} << 32U) | step;
 }
 
-DecodeOutcome decodeExtractedFile(const PacketFileEntry& entry, const TextureInfo& texture, const FormatEntry& format,
-                                  const PathList& outputPath) {
-    try {
-        return decodeAtlasFile(underFolder(PathList::fromText("Temp"), entry.name), outputPath,
-                               ImageSize {texture.width, texture.height}, format);
-    } catch (const std::exception& error) {
-        DecodeOutcome outcome;
-        outcome.failureReason = error.what();
-        return outcome;
-    }
-}
-
-// One visit of an atlas-bearing packet, in run order; a packet named by two
-// slots is visited twice.
-struct PacketVisit {
-    std::uint32_t subGroup = 0;
-    std::exception_ptr slotError;            // a damaged group or slot: the run ends here
-    std::shared_future<SharedBlocks> opened; // set when the packet is opened ahead
-    SharedBlocks blocks;                     // held during the visit's turn
-    bool extracted = false;                  // its files are in "Temp"
-    std::vector<AtlasStep> atlases;
-};
-
-// Runs the atlas stage. Everything that touches the console or a file
-// happens on the calling thread, in the order of a run with one job: the
-// packet lines, the "Temp" files, each atlas's lines, its PNG file and the
-// removal of its extracted copy. With several jobs, the work that touches
-// nothing -- inflating a packet's blocks, decoding an atlas and encoding its
-// PNG in memory -- is done ahead on other threads, across packet borders,
-// but never past an atlas that needs the user's answer or stops the run, and
-// at most one packet ahead of the one being reported, to bound the memory.
+// Runs the atlas stage in three parts: the plan (every visit and atlas in run
+// order, made before anything happens), the work (inflating packets and
+// decoding and encoding atlases, on a fixed pool of threads, ahead of the
+// reporting side and never past the point where the run ends for certain)
+// and the report: the calling thread prints every line, writes every file
+// and removes every extracted copy in run order, so that what a user sees is
+// the same whatever the number of threads.
 class AtlasStage {
 public:
     AtlasStage(Console& console, const AtlasOutputSettings& settings, const TextureFormatIndex& formats,
                ByteSpan package, const PackageRecords& records)
-        : console_(console), settings_(settings), formats_(formats), package_(package), records_(records),
-          jobs_(std::max(1U, settings.jobs)) {}
+        : console_(console), settings_(settings), package_(package), records_(records),
+          plan_(planAtlasStage(records, formats, settings.outputBudget)), work_(plan_.visits.size()),
+          cutoff_(firstCertainStop()) {
+        std::uint64_t largestAtlas = 0;
+        for (std::size_t v = 0; v < plan_.visits.size(); ++v) {
+            const PlannedVisit& visit = plan_.visits[v];
+            VisitWork& work = work_[v];
+            work.encoded.resize(visit.atlases.size());
+            work.outcomes.resize(visit.atlases.size());
+            for (const PlannedAtlas& atlas : visit.atlases) {
+                largestAtlas = std::max(largestAtlas, atlasCost(atlas));
+            }
+        }
+        // Room for a few atlases in flight beyond the one being reported;
+        // enough to keep every thread busy, little enough to keep the memory
+        // near that of a single job.
+        pool_ = std::make_unique<OrderedWorkPool>(std::max(1U, settings.jobs),
+                                                  std::max(minimumPoolBudget, 2U * largestAtlas));
+        for (std::size_t v = 0; v < plan_.visits.size(); ++v) {
+            if (plan_.visits[v].repeats || taskOrder(v, 0) >= cutoff_) {
+                continue;
+            }
+            work_[v].openedResult = work_[v].opened.get_future();
+            for (std::size_t a = 0; a < plan_.visits[v].atlases.size(); ++a) {
+                if (poolEncodes(v, a)) {
+                    work_[v].encodedResult.emplace_back(work_[v].encoded[a].get_future());
+                } else {
+                    work_[v].encodedResult.emplace_back();
+                }
+            }
+            submitOpen(v);
+        }
+    }
+
+    AtlasStage(const AtlasStage&) = delete;
+    AtlasStage& operator=(const AtlasStage&) = delete;
 
     bool run() {
-        planVisits();
         bool allWritten = true;
-        for (reportVisit_ = 0; reportVisit_ < visits_.size(); ++reportVisit_) {
-            reportAtlas_ = 0;
-            if (!reportVisit(visits_[reportVisit_])) {
+        for (std::size_t v = 0; v < plan_.visits.size(); ++v) {
+            if (!reportVisit(v)) {
                 allWritten = false;
             }
         }
@@ -167,247 +156,231 @@ public:
     }
 
 private:
-    void planVisits() {
-        for (std::uint32_t g = 0; g < records_.groups.count(); ++g) {
-            const CompositeGroup& group = records_.groups[g];
-            if (group.subGroupCount > group.subGroups.count()) {
-                failVisit(PackageFormatError("group " + std::to_string(g) + ": " +
-                                             std::to_string(group.subGroupCount) +
-                                             " subgroups named, a group holds at most " +
-                                             std::to_string(group.subGroups.count())));
-                return;
+    static constexpr std::uint64_t minimumPoolBudget = std::uint64_t {32} << 20;
+
+    // What encoding an atlas holds at most: its pixels and about half as much again of PNG.
+    static std::uint64_t atlasCost(const PlannedAtlas& atlas) { return atlas.pixelCharge + atlas.pixelCharge / 2U; }
+
+    // The order of the first task past which the run ends for certain.
+    std::uint64_t firstCertainStop() const {
+        for (std::size_t v = 0; v < plan_.visits.size(); ++v) {
+            const PlannedVisit& visit = plan_.visits[v];
+            if (visit.slotError || visit.overBudget) {
+                return taskOrder(v, 0);
             }
-            for (std::uint32_t slot = 0; slot < group.subGroupCount; ++slot) {
-                const std::uint32_t k = group.subGroups[slot].subGroupIndex;
-                if (k >= records_.subGroups.count() || k >= records_.packetHeaders.count() ||
-                    k >= records_.packetFileLists.count()) {
-                    failVisit(PackageFormatError("group " + std::to_string(g) + " slot " + std::to_string(slot) +
-                                                 ": subgroup index " + std::to_string(k) +
-                                                 " is beyond the subgroup list (" +
-                                                 std::to_string(records_.subGroups.count()) + " subgroups)"));
-                    return;
-                }
-                if (records_.subGroups[k].atlasCount != 0) {
-                    planVisit(k);
+            for (std::size_t a = 0; a < visit.atlases.size(); ++a) {
+                if (visit.atlases[a].texture == nullptr || visit.atlases[a].overBudget) {
+                    return taskOrder(v, a + 1U);
                 }
             }
         }
+        return taskOrder(plan_.visits.size(), 0);
     }
 
-    void failVisit(const PackageFormatError& error) {
-        PacketVisit visit;
-        visit.slotError = std::make_exception_ptr(error);
-        visits_.push_back(std::move(visit));
+    bool poolEncodes(std::size_t v, std::size_t a) const {
+        const PlannedAtlas& atlas = plan_.visits[v].atlases[a];
+        return atlas.format != nullptr && !atlas.fromExtractedFile && taskOrder(v, a + 1U) < cutoff_;
     }
 
-    void planVisit(std::uint32_t k) {
-        const SubGroupInfo& info = records_.subGroups[k];
-        const PacketFileList& files = records_.packetFileLists[k];
-        PacketVisit visit;
-        visit.subGroup = k;
-        std::unordered_map<std::string, std::uint32_t> filesAtPath;
-        for (const PacketFileEntry& file : files) {
-            ++filesAtPath[sameFileKey(file.name.view())];
+    std::uint64_t packetCost(std::uint32_t k) const {
+        const PacketHeader& header = records_.packetHeaders[k];
+        std::uint64_t cost = 0;
+        if ((header.compressionFlags & compressResourceFlag) != 0) {
+            cost += header.resourceDataSize;
         }
-        for (std::uint32_t e = 0; e < files.count(); ++e) {
-            if (files[e].type != atlasFileType) {
-                continue;
-            }
-            AtlasStep step;
-            step.entry = e;
-            const std::uint64_t number = std::uint64_t{info.firstTextureIndex} + files[e].atlasIndex;
-            if (number < records_.textures.count()) {
-                step.texture = &records_.textures[static_cast<std::uint32_t>(number)];
-                step.format = findFormatEntry(formats_, step.texture->format);
-            }
-            step.fromExtractedFile = filesAtPath[sameFileKey(files[e].name.view())] > 1U;
-            visit.atlases.push_back(std::move(step));
+        if ((header.compressionFlags & compressAtlasFlag) != 0) {
+            cost += header.atlasDataSize;
         }
-        visits_.push_back(std::move(visit));
+        return cost;
     }
 
-    bool reportVisit(PacketVisit& visit) {
+    void submitOpen(std::size_t v) {
+        const std::uint32_t k = plan_.visits[v].subGroup;
+        pool_->submit(taskOrder(v, 0), packetCost(k), [this, v, k](MemoryCharge charge) {
+            VisitWork& work = work_[v];
+            try {
+                auto opened = std::make_shared<const OpenedPacket>(
+                    OpenedPacket {openSubGroupPacket(package_, records_, k), std::move(charge)});
+                for (std::size_t a = 0; a < plan_.visits[v].atlases.size(); ++a) {
+                    if (poolEncodes(v, a)) {
+                        submitEncode(v, a, opened);
+                    }
+                }
+                work.opened.set_value(std::move(opened));
+            } catch (...) {
+                work.opened.set_exception(std::current_exception());
+            }
+        });
+    }
+
+    void submitEncode(std::size_t v, std::size_t a, SharedPacket packet) {
+        const PlannedAtlas& atlas = plan_.visits[v].atlases[a];
+        pool_->submit(taskOrder(v, a + 1U), atlasCost(atlas),
+                      [this, v, a, packet = std::move(packet)](MemoryCharge charge) mutable {
+                          EncodedAtlas encoded = encodeAtlas(plan_.visits[v], plan_.visits[v].atlases[a],
+                                                             std::move(packet));
+                          encoded.charge = std::move(charge);
+                          encoded.charge.shrinkTo(encoded.png.size());
+                          work_[v].encoded[a].set_value(std::move(encoded));
+                      });
+    }
+
+    // Decodes and encodes one atlas from its packet's blocks, which it lets
+    // go once the pixels are decoded: the packet's inflated data need not
+    // wait for the PNG encoding.
+    EncodedAtlas encodeAtlas(const PlannedVisit& visit, const PlannedAtlas& atlas, SharedPacket packet) const {
+        EncodedAtlas encoded;
+        try {
+            const PacketFileEntry& entry = records_.packetFileLists[visit.subGroup][atlas.entry];
+            // The entry was checked against its block when the packet was opened.
+            const ByteSpan source = packet->blocks.atlasData().subspan(entry.offset, entry.size);
+            encoded.outcome =
+                encodeAtlasImage(source, ImageSize {atlas.texture->width, atlas.texture->height}, *atlas.format,
+                                 encoded.png, [&packet] { packet.reset(); });
+        } catch (const std::exception& error) {
+            encoded.png.clear();
+            encoded.outcome = failedOutcome(error);
+        }
+        return encoded;
+    }
+
+    SharedPacket awaitPacket(std::size_t v) {
+        VisitWork& work = work_[v];
+        if (!work.openedResult.valid()) {
+            throw std::logic_error("a packet to extract was never opened");
+        }
+        pool_->awaiting(taskOrder(v, 0));
+        return work.openedResult.get(); // rethrows the packet's error
+    }
+
+    bool reportVisit(std::size_t v) {
+        const PlannedVisit& visit = plan_.visits[v];
         if (visit.slotError) {
-            std::rethrow_exception(visit.slotError);
+            throw PackageFormatError(*visit.slotError);
         }
         const std::uint32_t k = visit.subGroup;
         const SubGroupInfo& info = records_.subGroups[k];
-        const PacketFileList& files = records_.packetFileLists[k];
         console_.line("");
         console_.line("\tNow UnPack This PGSR Because it's Included Atlas Resource : " + std::string(nameText(info.name)));
-        launchAhead();
-        if (visit.opened.valid()) {
-            waitLaunching(visit.opened);
-            visit.blocks = visit.opened.get(); // rethrows the packet's error
-        } else {
-            visit.blocks = std::make_shared<const PacketBlocks>(openSubGroupPacket(package_, records_, k));
+        if (visit.repeats) {
+            return replayVisit(v, *visit.repeats);
         }
-        writeSubGroupPacket(PathList::fromText("Temp"), *visit.blocks, records_, k);
-        visit.extracted = true;
-
+        if (visit.overBudget) {
+            // A file list that does not fit its blocks is a damaged package
+            // before it is an expensive one.
+            checkSubGroupPacketFiles(records_, k);
+            passBudget("Extracting the " + std::to_string(visit.extractCharge) + " bytes of files of " +
+                           subGroupLabel(k, info),
+                       plan_.budget);
+        }
+        {
+            const SharedPacket packet = awaitPacket(v);
+            writeSubGroupPacket(PathList::fromText("Temp"), packet->blocks, records_, k);
+        }
         bool allWritten = true;
-        for (reportAtlas_ = 1; reportAtlas_ <= visit.atlases.size(); ++reportAtlas_) {
-            launchAhead();
-            if (launchVisit_ > reportVisit_) {
-                // Every atlas left in this packet is on its way and holds
-                // what it needs of the packet's data: let the rest go.
-                visit.blocks.reset();
-                visit.opened = {};
-            }
-            AtlasStep& step = visit.atlases[reportAtlas_ - 1U];
-            const PacketFileEntry& entry = files[step.entry];
-            if (step.texture == nullptr) {
-                (void)atlasTexture(records_, k, info, step.entry, entry); // throws the package error
-            }
-            console_.line("");
-            console_.line("\t\t" + std::string(entry.name.view()));
-            if (step.format == nullptr) {
-                if (!skipUnlistedAtlas(console_, settings_, step.texture->format)) {
-                    throw RunAborted({}, true);
-                }
-                continue;
-            }
-            console_.line("\t\t\tWidth : " + std::to_string(step.texture->width) + " , " + "Height : " +
-                          std::to_string(step.texture->height) + " , " + "\tTextureFormat : " +
-                          std::string(step.format->name.view()));
-            PathList outputPath = underFolder(PathList::fromText("OutPut"), entry.name);
-            outputPath.last().append(".png");
-            DecodeOutcome outcome;
-            if (step.fromExtractedFile) {
-                outcome = decodeExtractedFile(entry, *step.texture, *step.format, outputPath);
-            } else {
-                EncodedAtlas encoded;
-                if (step.result.valid()) {
-                    waitLaunching(step.result);
-                    encoded = step.result.get();
-                } else {
-                    if (!visit.blocks) {
-                        throw std::logic_error("an atlas left to encode in its turn lost its packet's data");
-                    }
-                    encoded = encodeAtlas(visit.blocks, entry, *step.texture, *step.format);
-                }
-                outcome = writeAtlasImage(outputPath, encoded.png, std::move(encoded.outcome));
-            }
-            reportDecodeOutcome(console_, outcome);
-            if (outcome.succeeded) {
-                // The extracted copy has served its purpose; a failed atlas keeps it for inspection.
-                (void)platform::removeFile(
-                    std::string(underFolder(PathList::fromText("Temp"), entry.name).join().view()));
-            } else {
+        for (std::size_t a = 0; a < visit.atlases.size(); ++a) {
+            if (!reportAtlas(v, a)) {
                 allWritten = false;
             }
         }
-        visit.blocks.reset();
-        visit.opened = {};
         return allWritten;
     }
 
-    // Waits for work done ahead, starting more as threads come free.
-    template <typename Future>
-    void waitLaunching(const Future& future) {
-        while (future.wait_for(std::chrono::milliseconds(1)) != std::future_status::ready) {
-            launchAhead();
+    // Prints the atlas's name and size lines; false when the atlas is skipped.
+    bool announceAtlas(const PlannedVisit& visit, const PlannedAtlas& atlas) {
+        const PacketFileEntry& entry = records_.packetFileLists[visit.subGroup][atlas.entry];
+        if (atlas.texture == nullptr) {
+            textureBeyondList(records_, visit.subGroup, atlas.entry);
+        }
+        console_.line("");
+        console_.line("\t\t" + std::string(entry.name.view()));
+        if (atlas.format == nullptr) {
+            if (!skipUnlistedAtlas(console_, settings_, atlas.texture->format)) {
+                throw RunAborted({}, true);
+            }
+            return false;
+        }
+        console_.line("\t\t\tWidth : " + std::to_string(atlas.texture->width) + " , " + "Height : " +
+                      std::to_string(atlas.texture->height) + " , " + "\tTextureFormat : " +
+                      std::string(atlas.format->name.view()));
+        return true;
+    }
+
+    bool reportAtlas(std::size_t v, std::size_t a) {
+        const PlannedVisit& visit = plan_.visits[v];
+        const PlannedAtlas& atlas = visit.atlases[a];
+        const PacketFileEntry& entry = records_.packetFileLists[visit.subGroup][atlas.entry];
+        if (atlas.overBudget) {
+            passBudget("Decoding the atlas " + printableName(entry.name.view()) + " of " +
+                           subGroupLabel(visit.subGroup, records_.subGroups[visit.subGroup]) + " (" +
+                           std::to_string(atlas.pixelCharge) + " bytes of pixels)",
+                       plan_.budget);
+        }
+        if (!announceAtlas(visit, atlas)) {
+            return true;
+        }
+        PathList outputPath = underFolder(PathList::fromText("OutPut"), entry.name);
+        outputPath.last().append(".png");
+        DecodeOutcome outcome = atlas.fromExtractedFile ? decodeExtractedFile(entry, atlas, outputPath)
+                                                        : writeEncoded(v, a, outputPath);
+        reportDecodeOutcome(console_, outcome);
+        if (outcome.succeeded) {
+            // The extracted copy has served its purpose; a failed atlas keeps it for inspection.
+            (void)platform::removeFile(std::string(underFolder(PathList::fromText("Temp"), entry.name).join().view()));
+        }
+        work_[v].outcomes[a] = std::move(outcome);
+        return work_[v].outcomes[a]->succeeded;
+    }
+
+    DecodeOutcome writeEncoded(std::size_t v, std::size_t a, const PathList& outputPath) {
+        std::future<EncodedAtlas>& result = work_[v].encodedResult.at(a);
+        if (!result.valid()) {
+            throw std::logic_error("an atlas to write was never encoded");
+        }
+        pool_->awaiting(taskOrder(v, a + 1U));
+        EncodedAtlas encoded = result.get();
+        return writeAtlasImage(outputPath, encoded.png, std::move(encoded.outcome));
+    }
+
+    static DecodeOutcome decodeExtractedFile(const PacketFileEntry& entry, const PlannedAtlas& atlas,
+                                             const PathList& outputPath) {
+        try {
+            return decodeAtlasFile(underFolder(PathList::fromText("Temp"), entry.name), outputPath,
+                                   ImageSize {atlas.texture->width, atlas.texture->height}, *atlas.format);
+        } catch (const std::exception& error) {
+            return failedOutcome(error);
         }
     }
 
-    // Starts work ahead of the reporting point while fewer than `jobs`
-    // threads are busy. Steps are numbered per visit: 0 opens the packet,
-    // n > 0 encodes its atlas n.
-    void launchAhead() {
-        if (jobs_ < 2) {
-            return;
-        }
-        if (launchVisit_ < reportVisit_ || (launchVisit_ == reportVisit_ && launchAtlas_ < reportAtlas_)) {
-            launchVisit_ = reportVisit_;
-            launchAtlas_ = reportAtlas_;
-        }
-        while (running_.load() < jobs_ && launchVisit_ < visits_.size()) {
-            PacketVisit& visit = visits_[launchVisit_];
-            if (visit.slotError) {
-                return; // the run ends there
-            }
-            if (launchAtlas_ == 0) {
-                if (launchVisit_ > reportVisit_ + 1U) {
-                    return; // one packet ahead at most
-                }
-                if (!visit.opened.valid() && !visit.blocks) {
-                    ++running_;
-                    visit.opened = std::async(std::launch::async, [this, k = visit.subGroup] {
-                                       const RunningGuard guard(running_);
-                                       return std::make_shared<const PacketBlocks>(
-                                           openSubGroupPacket(package_, records_, k));
-                                   }).share();
-                }
-                launchAtlas_ = 1;
+    // A visit whose packet wrote the same files before, with nothing written
+    // over them since: the same lines, from the outcomes reported then.
+    bool replayVisit(std::size_t v, std::size_t earlier) {
+        const PlannedVisit& visit = plan_.visits[v];
+        bool allWritten = true;
+        for (std::size_t a = 0; a < visit.atlases.size(); ++a) {
+            if (!announceAtlas(visit, visit.atlases[a])) {
                 continue;
             }
-            if (launchAtlas_ > visit.atlases.size()) {
-                if (visit.extracted) {
-                    // Every atlas of this packet is on its way and holds what
-                    // it needs of the packet's data: let the rest go now,
-                    // not when the reporting side next looks.
-                    visit.blocks.reset();
-                    visit.opened = {};
-                }
-                ++launchVisit_;
-                launchAtlas_ = 0;
-                continue;
+            const std::optional<DecodeOutcome>& outcome = work_[earlier].outcomes.at(a);
+            if (!outcome) {
+                throw std::logic_error("a repeated visit found no earlier outcome");
             }
-            SharedBlocks blocks = visit.blocks;
-            if (!blocks) {
-                if (!visit.opened.valid() ||
-                    visit.opened.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
-                    return; // the packet is still being opened
-                }
-                try {
-                    blocks = visit.opened.get();
-                } catch (const std::exception&) {
-                    return; // the run ends at this packet's turn
-                }
-            }
-            AtlasStep& step = visit.atlases[launchAtlas_ - 1U];
-            if (step.texture == nullptr || (step.format == nullptr && !settings_.skipUnknown)) {
-                return; // the run may stop here: nothing after it may be done first
-            }
-            if (step.format != nullptr && !step.fromExtractedFile) {
-                ++running_;
-                step.result = std::async(std::launch::async,
-                                         [this, blocks, &entry = records_.packetFileLists[visit.subGroup][step.entry],
-                                          texture = step.texture, format = step.format]() mutable {
-                                             const RunningGuard guard(running_);
-                                             return encodeAtlas(std::move(blocks), entry, *texture, *format);
-                                         });
-            }
-            ++launchAtlas_;
+            reportDecodeOutcome(console_, *outcome);
+            allWritten = allWritten && outcome->succeeded;
+            work_[v].outcomes[a] = outcome;
         }
+        return allWritten;
     }
-
-    // Counts a thread as free again however its work ends.
-    class RunningGuard {
-    public:
-        explicit RunningGuard(std::atomic<unsigned>& running) : running_(running) {}
-        RunningGuard(const RunningGuard&) = delete;
-        RunningGuard& operator=(const RunningGuard&) = delete;
-        ~RunningGuard() { --running_; }
-
-    private:
-        std::atomic<unsigned>& running_;
-    };
 
     Console& console_;
     const AtlasOutputSettings& settings_;
-    const TextureFormatIndex& formats_;
     ByteSpan package_;
     const PackageRecords& records_;
-    const unsigned jobs_;
-    std::atomic<unsigned> running_ {0};
-    std::size_t reportVisit_ = 0;
-    std::size_t reportAtlas_ = 0;
-    std::size_t launchVisit_ = 0;
-    std::size_t launchAtlas_ = 0;
-    // Last, so that it goes first: its futures wait for the work in flight,
-    // which uses the members above.
-    std::vector<PacketVisit> visits_;
+    const AtlasPlan plan_;
+    std::vector<VisitWork> work_;
+    const std::uint64_t cutoff_;
+    // Last, so that it goes first: its threads use the members above.
+    std::unique_ptr<OrderedWorkPool> pool_;
 };
 
 } // namespace

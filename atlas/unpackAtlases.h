@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -10,7 +11,8 @@
 struct AtlasOutputSettings {
     std::optional<std::string> indexPath; // the index file when the command line names it
     bool skipUnknown = false;             // answer "skip" to every unlisted format code
-    unsigned jobs = 1;                    // atlases decoded at the same time
+    unsigned jobs = 1;                    // worker threads that inflate, decode and encode
+    std::uint64_t outputBudget = UINT64_MAX; // bytes extracted plus 4 per decoded pixel, at most
 };
 
 // Asks for the texture-format index file, then extracts every atlas-bearing

@@ -40,6 +40,13 @@ void extractPacket(const PathList& outputFolder, ByteSpan package, const Package
                   records.packetFileLists[subGroupIndex], subGroupLabel(records, subGroupIndex));
 }
 
+void checkSubGroupPacketFiles(const PackageRecords& records, std::uint32_t subGroupIndex) {
+    (void)checkedSubGroup(records, subGroupIndex);
+    const PacketHeader& header = records.packetHeaders[subGroupIndex];
+    checkPacketFiles(records.packetFileLists[subGroupIndex], header.resourceDataSize, header.atlasDataSize,
+                     subGroupLabel(records, subGroupIndex));
+}
+
 PacketBlocks openSubGroupPacket(ByteSpan package, const PackageRecords& records, std::uint32_t subGroupIndex) {
     const SubGroupInfo& subGroup = checkedSubGroup(records, subGroupIndex);
     const PacketHeader& header = records.packetHeaders[subGroupIndex];

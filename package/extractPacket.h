@@ -25,6 +25,9 @@ void extractPacket(const PathList& outputFolder, ByteSpan package, const Package
 // ahead of writing it: openSubGroupPacket makes every check and inflation
 // and throws as extractPacket does, but touches no file (so it may run on
 // another thread); writeSubGroupPacket then writes the files from its blocks.
+// The cheap checks of openSubGroupPacket alone: the file list against the
+// declared block sizes, without inflating anything.
+void checkSubGroupPacketFiles(const PackageRecords& records, std::uint32_t subGroupIndex);
 PacketBlocks openSubGroupPacket(ByteSpan package, const PackageRecords& records, std::uint32_t subGroupIndex);
 void writeSubGroupPacket(const PathList& outputFolder, const PacketBlocks& blocks, const PackageRecords& records,
                          std::uint32_t subGroupIndex);

@@ -88,11 +88,13 @@ public:
         } else if (last_.status != 0 && last_.status != 1) {
             problem("exit status " + std::to_string(last_.status));
         } else if (last_.status == 1 && last_.out.find("ResourcePackage : Format Error") == std::string::npos &&
+                   last_.out.find("\nOutput Budget : Exceeded\n") == std::string::npos &&
                    !(last_.out.find("\t\tDeCode Failed : ") != std::string::npos &&
                      last_.out.find("\nFinish!\n") != std::string::npos)) {
-            // Exit status 1 is a damaged package, or a finished run in which
-            // some atlas could not be decoded, each saying so.
-            problem("exit status 1 without \"ResourcePackage : Format Error\" or a failed atlas");
+            // Exit status 1 is a damaged package, a package asking for more
+            // work than its size can honestly need, or a finished run in
+            // which some atlas could not be decoded, each saying so.
+            problem("exit status 1 without \"ResourcePackage : Format Error\", the budget or a failed atlas");
         }
         if (readBytes(packagePath) != package) {
             problem("the package file was changed");

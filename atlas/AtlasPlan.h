@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "description/FormatEntry.h"
+#include "package/PackageRecords.h"
+
+// One atlas of a packet visit, in the packet's file-list order.
+struct PlannedAtlas {
+    std::uint32_t entry = 0;                  // index in the packet's file list
+    const TextureInfo* texture = nullptr;     // null: the texture number is beyond the list
+    const FormatEntry* format = nullptr;      // null: the index file does not list the code
+    // Another file of the packet may land on the same extracted file: the
+    // atlas is then decoded from what "Temp" holds in its turn, as it would
+    // be alone, never from its own bytes in memory.
+    bool fromExtractedFile = false;
+    std::uint64_t pixelCharge = 0;            // its cost against the output budget
+    bool overBudget = false;                  // decoding it would pass the budget: the run ends here
+};
+
+// One visit of an atlas-bearing packet, in run order; a packet named by two
+// slots is visited twice.
+struct PlannedVisit {
+    std::uint32_t subGroup = 0;
+    std::optional<std::string> slotError;     // a damaged group or slot: the run ends here
+    // The visit repeats an earlier one of the same packet, and nothing written
+    // since could have changed what it would write: the earlier visit's
+    // outcomes stand for it, and it writes and decodes nothing.
+    std::optional<std::size_t> repeats;
+    std::uint64_t extractCharge = 0;          // bytes its files add under "Temp" (0 when it repeats)
+    bool overBudget = false;                  // extracting it would pass the budget: the run ends here
+    std::vector<PlannedAtlas> atlases;
+};
+
+// The atlas stage in run order. Planning touches nothing and prints nothing:
+// the visits say where the run will stop for certain (a damaged slot, a
+// texture number beyond the list, the budget) so that no work is started
+// past that point.
+struct AtlasPlan {
+    std::vector<PlannedVisit> visits;
+    std::uint64_t budget = 0;
+};
+
+AtlasPlan planAtlasStage(const PackageRecords& records, const TextureFormatIndex& formats, std::uint64_t budget);

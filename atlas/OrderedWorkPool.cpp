@@ -1,0 +1,114 @@
+#include "atlas/OrderedWorkPool.h"
+
+#include <algorithm>
+#include <utility>
+
+// The budget's counter lives with the pool's lock and signal, which a charge
+// given back from any thread must reach, even after the pool has gone.
+struct MemoryCharge::Budget {
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::uint64_t limit = 0;
+    std::uint64_t held = 0;
+};
+
+MemoryCharge::MemoryCharge(std::shared_ptr<Budget> budget, std::uint64_t bytes)
+    : budget_(std::move(budget)), bytes_(bytes) {}
+
+MemoryCharge::MemoryCharge(MemoryCharge&& other) noexcept
+    : budget_(std::move(other.budget_)), bytes_(std::exchange(other.bytes_, 0)) {}
+
+MemoryCharge& MemoryCharge::operator=(MemoryCharge&& other) noexcept {
+    if (this != &other) {
+        giveBack(bytes_);
+        budget_ = std::move(other.budget_);
+        bytes_ = std::exchange(other.bytes_, 0);
+    }
+    return *this;
+}
+
+MemoryCharge::~MemoryCharge() { giveBack(bytes_); }
+
+void MemoryCharge::shrinkTo(std::uint64_t bytes) {
+    if (bytes < bytes_) {
+        giveBack(bytes_ - bytes);
+    }
+}
+
+void MemoryCharge::giveBack(std::uint64_t bytes) {
+    if (!budget_ || bytes == 0) {
+        return;
+    }
+    {
+        const std::lock_guard lock(budget_->mutex);
+        budget_->held -= bytes;
+    }
+    bytes_ -= bytes;
+    budget_->changed.notify_all();
+}
+
+OrderedWorkPool::OrderedWorkPool(unsigned threads, std::uint64_t budget)
+    : budget_(std::make_shared<MemoryCharge::Budget>()) {
+    budget_->limit = budget;
+    threads_.reserve(std::max(1U, threads));
+    for (unsigned i = 0; i < std::max(1U, threads); ++i) {
+        threads_.emplace_back([this] { work(); });
+    }
+}
+
+OrderedWorkPool::~OrderedWorkPool() {
+    std::map<std::uint64_t, Queued> dropped;
+    {
+        const std::lock_guard lock(budget_->mutex);
+        stopping_ = true;
+        dropped.swap(queue_);
+    }
+    budget_->changed.notify_all();
+    threads_.clear(); // joins
+    // Outside the lock: what the dropped tasks hold may give back a charge.
+    dropped.clear();
+}
+
+void OrderedWorkPool::submit(std::uint64_t order, std::uint64_t cost, Task task) {
+    {
+        const std::lock_guard lock(budget_->mutex);
+        if (stopping_) {
+            return;
+        }
+        queue_.emplace(order, Queued {cost, std::move(task)});
+    }
+    budget_->changed.notify_all();
+}
+
+void OrderedWorkPool::awaiting(std::uint64_t order) {
+    {
+        const std::lock_guard lock(budget_->mutex);
+        frontier_ = std::max(frontier_, order);
+    }
+    budget_->changed.notify_all();
+}
+
+bool OrderedWorkPool::frontMayStart() const {
+    if (queue_.empty()) {
+        return false;
+    }
+    const auto& [order, front] = *queue_.begin();
+    return order <= frontier_ || budget_->held + front.cost <= budget_->limit;
+}
+
+void OrderedWorkPool::work() {
+    for (;;) {
+        Queued next;
+        {
+            std::unique_lock lock(budget_->mutex);
+            budget_->changed.wait(lock, [this] { return stopping_ || frontMayStart(); });
+            if (stopping_) {
+                return;
+            }
+            next = std::move(queue_.begin()->second);
+            queue_.erase(queue_.begin());
+            budget_->held += next.cost;
+        }
+        next.task(MemoryCharge(budget_, next.cost));
+    }
+}
