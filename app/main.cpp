@@ -5,6 +5,7 @@
 #include "app/CommandLine.h"
 #include "app/Unpacker.h"
 #include "core/Console.h"
+#include "core/Platform.h"
 
 int main(int argc, char** argv) {
     const std::vector<std::string> arguments(argv + 1, argv + argc);
@@ -22,6 +23,7 @@ int main(int argc, char** argv) {
         std::puts("resunpack " RESUNPACK_VERSION);
         return exitSuccess;
     }
+    platform::returnLargeBlocksPromptly();
     Console console(stdin, stdout, options->interactive);
     return runUnpacker(console, *options);
 }

@@ -5,6 +5,10 @@
 #include <cstring>
 #include <vector>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #ifdef _WIN32
 #include <conio.h>
 #include <direct.h>
@@ -109,6 +113,14 @@ void waitForKey(std::FILE* in) {
         }
     }
     (void)std::fgetc(in);
+#endif
+}
+
+void returnLargeBlocksPromptly() {
+#ifdef __GLIBC__
+    // A fixed threshold also stops glibc from raising it after each large
+    // free, which would let later images come from arenas that keep them.
+    (void)mallopt(M_MMAP_THRESHOLD, 1 << 20);
 #endif
 }
 

@@ -34,6 +34,10 @@ bool isTerminal(std::FILE* stream);
 // Waits for one key: one key press when `in` is a terminal (no Enter needed),
 // otherwise one character. End of input ends the wait.
 void waitForKey(std::FILE* in);
+// Makes the heap hand blocks of a megabyte and more straight back to the
+// system when they are freed, so that memory which images and packets held
+// for a moment does not stay with the process. Call once, before any thread.
+void returnLargeBlocksPromptly();
 // The text the system gives for an error number.
 std::string errorText(int errorNumber);
 

@@ -1,0 +1,212 @@
+// The atlas stage through the real binary: visits of a packet named by
+// several slots, and the output budget against packages that ask for far
+// more work than their size can honestly need.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "atlas/PngFile.h"
+#include "packagewriter/writePackage.h"
+#include "support/RunBinary.h"
+#include "support/TempFolder.h"
+
+namespace fs = std::filesystem;
+namespace pw = packagewriter;
+
+namespace {
+
+const std::string indexJson = R"({"TextureFormat": [{"Index": 0, "TextureFormat": "RGBA32"}]})";
+
+pw::PacketFile rgbaAtlas(const std::string& path, std::uint32_t index, std::uint8_t red, std::uint32_t width = 2,
+                         std::uint32_t height = 2) {
+    std::vector<std::uint8_t> pixels;
+    for (std::uint32_t i = 0; i < width * height; ++i) {
+        pixels.insert(pixels.end(), {red, 20, 30, 255});
+    }
+    return {.path = path, .type = pw::atlasFile, .data = std::move(pixels), .atlasIndex = index, .width = width,
+            .height = height};
+}
+
+class AtlasStage : public testing::Test {
+protected:
+    TempFolder folder;
+
+    void write(const pw::Package& plan) {
+        const std::vector<std::uint8_t> package = pw::writePackage(plan).bytes;
+        std::ofstream(folder.path() / "pack.rsb", std::ios::binary)
+            .write(reinterpret_cast<const char*>(package.data()), static_cast<std::streamsize>(package.size()));
+        std::ofstream(folder.path() / "index.json", std::ios::binary) << indexJson;
+    }
+
+    BinaryRun run(std::vector<std::string> extra = {}, int timeoutSeconds = 60) {
+        std::vector<std::string> arguments = {"pack.rsb", "-f", "index.json", "-o", "out"};
+        arguments.insert(arguments.end(), extra.begin(), extra.end());
+        fs::remove_all(folder.path() / "out");
+        return runBinary(folder.path(), arguments, "", timeoutSeconds);
+    }
+
+    fs::path out() const { return folder.path() / "out"; }
+
+    std::uint64_t bytesUnder(const fs::path& path) const {
+        std::uint64_t total = 0;
+        if (fs::exists(path)) {
+            for (const auto& entry : fs::recursive_directory_iterator(path)) {
+                if (entry.is_regular_file()) {
+                    total += entry.file_size();
+                }
+            }
+        }
+        return total;
+    }
+};
+
+std::size_t occurrences(const std::string& text, const std::string& what) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+// Packets A and B both hold "img/a" (red 10 and red 200); the slots visit A,
+// B, A. The last visit must write A's picture again over B's, so it cannot
+// stand on the outcome of A's first visit.
+TEST_F(AtlasStage, ARevisitedPacketWritesAgainWhatAnotherPacketOverwrote) {
+    pw::Package plan;
+    plan.subGroups = {{.name = "A", .files = {rgbaAtlas("img/a", 0, 10)}, .firstTextureIndex = 0},
+                      {.name = "B", .files = {rgbaAtlas("img/a", 0, 200)}, .firstTextureIndex = 1}};
+    plan.textures = {{.width = 2, .height = 2, .format = 0}, {.width = 2, .height = 2, .format = 0}};
+    plan.groups = {{.name = "G", .slots = {{0, 1, 0}, {1, 2, 0}, {0, 3, 0}}}};
+    write(plan);
+    for (const char* jobs : {"1", "3"}) {
+        SCOPED_TRACE(std::string("jobs ") + jobs);
+        const BinaryRun result = run({"--jobs", jobs});
+        ASSERT_EQ(result.status, 0) << result.out << result.err;
+        EXPECT_EQ(occurrences(result.out, "\t\tDeCode Finish\n"), 3U);
+        const PngFile png = PngFile::read((out() / "OutPut" / "img" / "a.png").string());
+        ASSERT_TRUE(png.valid);
+        EXPECT_EQ(png.rgba[0], 10) << "the picture of packet B was left in place";
+    }
+}
+
+// One packet named by every slot of twelve groups: the later visits print
+// their lines again but repeat no work, so a budget that one visit fits in
+// is enough for all 768.
+TEST_F(AtlasStage, RepeatedVisitsOfAnUnchangedPacketCostNothingMore) {
+    pw::SubGroup packet {.name = "Shared"};
+    for (std::uint32_t i = 0; i < 20; ++i) {
+        packet.files.push_back({.path = "res/file" + std::to_string(i), .data = std::vector<std::uint8_t>(1000, 7)});
+    }
+    packet.files.push_back(rgbaAtlas("img/a", 0, 10, 64, 64));
+    pw::Package plan;
+    plan.subGroups = {packet};
+    plan.textures = {{.width = 64, .height = 64, .format = 0}};
+    for (int g = 0; g < 12; ++g) {
+        pw::Group group {.name = "G" + std::to_string(g)};
+        group.slots.assign(64, pw::Slot {0, 1, 0});
+        plan.groups.push_back(group);
+    }
+    write(plan);
+    // 20 * 1000 + 16384 extracted, 16384 decoded.
+    const BinaryRun result = run({"--max-output", "60000"});
+    ASSERT_EQ(result.status, 0) << result.out.substr(result.out.size() - std::min<std::size_t>(result.out.size(), 800));
+    EXPECT_EQ(occurrences(result.out, "Now UnPack This PGSR Because it's Included Atlas Resource : Shared\n"), 768U);
+    EXPECT_EQ(occurrences(result.out, "\t\tDeCode Finish\n"), 768U);
+    EXPECT_TRUE(fs::exists(out() / "OutPut" / "img" / "a.png"));
+    EXPECT_FALSE(fs::exists(out() / "Temp" / "img" / "a"));
+}
+
+struct BudgetCase {
+    const char* name;
+    pw::Package (*plan)();
+    std::vector<std::string> options;
+    const char* stopsAt; // a text of the budget's message
+};
+
+// 300 file entries that all point at the same compressed megabyte of zeros:
+// a package of a few kilobytes that would extract 300 MiB.
+pw::Package sameBytesMany() {
+    pw::SubGroup packet {.name = "Amplified", .compressionFlags = 2};
+    packet.files.push_back({.path = "res/0", .data = std::vector<std::uint8_t>(1U << 20, 0)});
+    for (int i = 1; i < 300; ++i) {
+        packet.files.push_back({.path = "res/" + std::to_string(i), .offset = 0U, .size = 1U << 20});
+    }
+    packet.files.push_back(rgbaAtlas("img/a", 0, 10));
+    pw::Package plan;
+    plan.subGroups = {packet};
+    plan.textures = {{.width = 2, .height = 2, .format = 0}};
+    plan.groups = {{.name = "G", .slots = {{0, 1, 0}}}};
+    return plan;
+}
+
+// A 16384 x 16384 atlas with no pixel data: 1 GiB of pixels from a tiny package.
+pw::Package hugeEmptyAtlas() {
+    pw::Package plan;
+    plan.subGroups = {{.name = "Huge", .files = {{.path = "img/big", .type = pw::atlasFile, .atlasIndex = 0,
+                                                  .width = 16384, .height = 16384}}}};
+    plan.textures = {{.width = 16384, .height = 16384, .format = 0}};
+    plan.groups = {{.name = "G", .slots = {{0, 1, 0}}}};
+    return plan;
+}
+
+// Two small packets: a budget of 40 bytes fits the first packet's files
+// (16 bytes) and pixels (16 bytes) but not the second packet's files.
+pw::Package twoSmallPackets() {
+    pw::Package plan;
+    plan.subGroups = {{.name = "First", .files = {rgbaAtlas("img/a", 0, 10)}},
+                      {.name = "Second", .files = {rgbaAtlas("img/b", 0, 20)}, .firstTextureIndex = 1}};
+    plan.textures = {{.width = 2, .height = 2, .format = 0}, {.width = 2, .height = 2, .format = 0}};
+    plan.groups = {{.name = "G", .slots = {{0, 1, 0}, {1, 2, 0}}}};
+    return plan;
+}
+
+class OutputBudget : public AtlasStage, public testing::WithParamInterface<BudgetCase> {};
+
+TEST_P(OutputBudget, EndsTheRunBeforeTheWorkWithTheSameLinesForAnyJobs) {
+    write(GetParam().plan());
+    std::string firstTranscript;
+    for (const char* jobs : {"1", "2", "8"}) {
+        SCOPED_TRACE(std::string("jobs ") + jobs);
+        std::vector<std::string> options = GetParam().options;
+        options.insert(options.end(), {"--jobs", jobs});
+        // The work the budget refuses would take minutes: the limit shows it was not done.
+        const BinaryRun result = run(options, 30);
+        ASSERT_FALSE(result.signaled) << result.out;
+        EXPECT_EQ(result.status, 1) << result.out;
+        EXPECT_NE(result.out.find("Output Budget : Exceeded\n\t"), std::string::npos) << result.out;
+        EXPECT_NE(result.out.find(GetParam().stopsAt), std::string::npos) << result.out;
+        EXPECT_NE(result.out.find("--max-output SIZE"), std::string::npos);
+        EXPECT_TRUE(result.out.ends_with("\nNow Exit\n")) << result.out;
+        // Nothing near the budget was written.
+        EXPECT_LT(bytesUnder(out()), std::uint64_t {1} << 20);
+        if (firstTranscript.empty()) {
+            firstTranscript = result.out;
+        } else {
+            EXPECT_EQ(result.out, firstTranscript);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, OutputBudget,
+    testing::Values(BudgetCase {"SameBytesMany", sameBytesMany, {}, "Extracting the 314572816 bytes of files"},
+                    BudgetCase {"HugeEmptyAtlas", hugeEmptyAtlas, {}, "Decoding the atlas img/big"},
+                    BudgetCase {"LoweredBudget", twoSmallPackets, {"--max-output", "40"},
+                                "budget of 40 bytes"}),
+    [](const testing::TestParamInfo<BudgetCase>& testCase) { return std::string(testCase.param.name); });
+
+TEST_F(AtlasStage, ARaisedBudgetLetsTheSameRunFinish) {
+    write(twoSmallPackets());
+    const BinaryRun lowered = run({"--max-output", "40"});
+    EXPECT_EQ(lowered.status, 1);
+    EXPECT_TRUE(fs::exists(out() / "OutPut" / "img" / "a.png")) << "work within the budget is done";
+    EXPECT_FALSE(fs::exists(out() / "Temp" / "img" / "b"));
+    const BinaryRun raised = run({"--max-output", "1K"});
+    EXPECT_EQ(raised.status, 0) << raised.out;
+    EXPECT_TRUE(fs::exists(out() / "OutPut" / "img" / "b.png"));
+}
+
+} // namespace
