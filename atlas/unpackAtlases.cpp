@@ -116,11 +116,20 @@ std::string sameFileKey(std::string_view name) {
     return key;
 }
 
-DecodeOutcome decodeExtractedFile(const PacketFileEntry& entry, const TextureInfo& texture, const FormatEntry& format,
-                                  const PathList& outputPath) {
+// The largest file a packet writes: no file of its in "Temp" can be larger.
+std::uint64_t largestFile(const PacketFileList& files) {
+    std::uint64_t largest = 0;
+    for (const PacketFileEntry& file : files) {
+        largest = std::max<std::uint64_t>(largest, file.size);
+    }
+    return largest;
+}
+
+DecodeOutcome decodeExtractedFile(OutputFolder& folder, const PacketFileList& files, const PacketFileEntry& entry,
+                                  const TextureInfo& texture, const FormatEntry& format, const PathList& outputPath) {
     try {
-        return decodeAtlasFile(underFolder(PathList::fromText("Temp"), entry.name), outputPath,
-                               ImageSize {texture.width, texture.height}, format);
+        return decodeAtlasFile(folder, underFolder(PathList::fromText("Temp"), entry.name), outputPath,
+                               ImageSize {texture.width, texture.height}, format, largestFile(files));
     } catch (const std::exception& error) {
         DecodeOutcome outcome;
         outcome.failureReason = error.what();
@@ -149,9 +158,9 @@ struct PacketVisit {
 // at most one packet ahead of the one being reported, to bound the memory.
 class AtlasStage {
 public:
-    AtlasStage(Console& console, const AtlasOutputSettings& settings, const TextureFormatIndex& formats,
-               ByteSpan package, const PackageRecords& records)
-        : console_(console), settings_(settings), formats_(formats), package_(package), records_(records),
+    AtlasStage(Console& console, OutputFolder& folder, const AtlasOutputSettings& settings,
+               const TextureFormatIndex& formats, ByteSpan package, const PackageRecords& records)
+        : console_(console), folder_(folder), settings_(settings), formats_(formats), package_(package), records_(records),
           jobs_(std::max(1U, settings.jobs)) {}
 
     bool run() {
@@ -234,7 +243,7 @@ private:
         const SubGroupInfo& info = records_.subGroups[k];
         const PacketFileList& files = records_.packetFileLists[k];
         console_.line("");
-        console_.line("\tNow UnPack This PGSR Because it's Included Atlas Resource : " + std::string(nameText(info.name)));
+        console_.line("\tNow UnPack This PGSR Because it's Included Atlas Resource : " + console_.packageName(nameText(info.name)));
         launchAhead();
         if (visit.opened.valid()) {
             waitLaunching(visit.opened);
@@ -242,7 +251,7 @@ private:
         } else {
             visit.blocks = std::make_shared<const PacketBlocks>(openSubGroupPacket(package_, records_, k));
         }
-        writeSubGroupPacket(PathList::fromText("Temp"), *visit.blocks, records_, k);
+        writeSubGroupPacket(folder_, PathList::fromText("Temp"), *visit.blocks, records_, k);
         visit.extracted = true;
 
         bool allWritten = true;
@@ -260,7 +269,7 @@ private:
                 (void)atlasTexture(records_, k, info, step.entry, entry); // throws the package error
             }
             console_.line("");
-            console_.line("\t\t" + std::string(entry.name.view()));
+            console_.line("\t\t" + console_.packageName(entry.name.view()));
             if (step.format == nullptr) {
                 if (!skipUnlistedAtlas(console_, settings_, step.texture->format)) {
                     throw RunAborted({}, true);
@@ -274,7 +283,7 @@ private:
             outputPath.last().append(".png");
             DecodeOutcome outcome;
             if (step.fromExtractedFile) {
-                outcome = decodeExtractedFile(entry, *step.texture, *step.format, outputPath);
+                outcome = decodeExtractedFile(folder_, files, entry, *step.texture, *step.format, outputPath);
             } else {
                 EncodedAtlas encoded;
                 if (step.result.valid()) {
@@ -286,13 +295,12 @@ private:
                     }
                     encoded = encodeAtlas(visit.blocks, entry, *step.texture, *step.format);
                 }
-                outcome = writeAtlasImage(outputPath, encoded.png, std::move(encoded.outcome));
+                outcome = writeAtlasImage(folder_, outputPath, encoded.png, std::move(encoded.outcome));
             }
             reportDecodeOutcome(console_, outcome);
             if (outcome.succeeded) {
                 // The extracted copy has served its purpose; a failed atlas keeps it for inspection.
-                (void)platform::removeFile(
-                    std::string(underFolder(PathList::fromText("Temp"), entry.name).join().view()));
+                (void)folder_.removeFile(underFolder(PathList::fromText("Temp"), entry.name));
             } else {
                 allWritten = false;
             }
@@ -395,6 +403,7 @@ private:
     };
 
     Console& console_;
+    OutputFolder& folder_;
     const AtlasOutputSettings& settings_;
     const TextureFormatIndex& formats_;
     ByteSpan package_;
@@ -412,9 +421,9 @@ private:
 
 } // namespace
 
-bool unpackAtlases(Console& console, const AtlasOutputSettings& settings, ByteSpan package,
+bool unpackAtlases(Console& console, OutputFolder& folder, const AtlasOutputSettings& settings, ByteSpan package,
                    const PackageRecords& records) {
     const TextureFormatIndex formats = loadTextureFormatIndex(console, settings.indexPath);
-    AtlasStage stage(console, settings, formats, package, records);
+    AtlasStage stage(console, folder, settings, formats, package, records);
     return stage.run();
 }

@@ -58,7 +58,7 @@ class StringEscapes : public testing::TestWithParam<EscapeCase> {};
 
 TEST_P(StringEscapes, FollowTheJsonRulesAndCopyEverythingElse) {
     JsonAllocator allocator;
-    rapidjson::Value root(rapidjson::kObjectType);
+    JsonValue root(rapidjson::kObjectType);
     addStringMember(root, "ID", GetParam().raw, false, allocator);
     EXPECT_EQ(descriptionText(root), "{\n\t\"ID\": \"" + GetParam().written + "\"\n}");
 }
@@ -80,7 +80,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(DescriptionText, EmptyContainersStayOnTheirMemberLine) {
     JsonAllocator allocator;
-    rapidjson::Value root(rapidjson::kObjectType);
+    JsonValue root(rapidjson::kObjectType);
     addObjectMember(root, "O", allocator);
     addArrayMember(addObjectMember(root, "P", allocator), "A", allocator);
     addUintMember(root, "N", 4294967295U, false, allocator);
