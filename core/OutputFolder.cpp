@@ -54,11 +54,11 @@ OutputFolder::~OutputFolder() {
 
 std::string OutputFolder::shown(const PathList& file) { return std::string(file.join('/').view()); }
 
-platform::NativeHandle OutputFolder::parentOf(const PathList& file, bool create, int& error) {
+platform::NativeHandle OutputFolder::folderAt(const PathList& file, std::uint32_t count, bool create, int& error) {
     error = 0;
     platform::NativeHandle folder = handle_;
     std::string key;
-    for (std::uint32_t i = 0; i + 1U < file.count(); ++i) {
+    for (std::uint32_t i = 0; i < count && i < file.count(); ++i) {
         const std::string name(file[i].view());
         if (passedOver(name)) {
             continue;
@@ -215,6 +215,15 @@ std::optional<std::string> OutputFolder::readFile(const PathList& file, std::uin
         filled += got;
     }
     bytes.resize(filled);
+    return std::nullopt;
+}
+
+std::optional<std::string> OutputFolder::makeFolder(const PathList& folder) {
+    int error = 0;
+    (void)folderAt(folder, folder.count(), true, error);
+    if (error != 0) {
+        return platform::errorText(error);
+    }
     return std::nullopt;
 }
 

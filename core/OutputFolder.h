@@ -66,6 +66,10 @@ public:
     std::optional<std::string> readFile(const PathList& file, std::uint64_t sizeLimit,
                                         std::vector<std::uint8_t>& bytes);
 
+    // Makes the folder at `folder` with its missing parents. Nothing on
+    // success, else the system's reason.
+    std::optional<std::string> makeFolder(const PathList& folder);
+
     // Removes the regular file at `file`; a link or anything else there, or
     // a missing folder on the way, is left alone. True when a file went.
     bool removeFile(const PathList& file);
@@ -74,9 +78,13 @@ public:
     static std::string shown(const PathList& file);
 
 private:
-    // The folder holding `file`, opened (and made) component by component;
-    // noHandle with `error` set when an ordinary failure stops the way.
-    platform::NativeHandle parentOf(const PathList& file, bool create, int& error);
+    // The folder named by the first `count` components of `path`, opened
+    // (and made) component by component; noHandle with `error` set when an
+    // ordinary failure stops the way.
+    platform::NativeHandle folderAt(const PathList& path, std::uint32_t count, bool create, int& error);
+    platform::NativeHandle parentOf(const PathList& file, bool create, int& error) {
+        return folderAt(file, file.count() == 0 ? 0U : file.count() - 1U, create, error);
+    }
     std::optional<std::string> writeInto(const PathList& file,
                                          const std::function<int(platform::NativeHandle)>& fill);
 

@@ -9,6 +9,10 @@ void writePacketFiles(OutputFolder& folder, const PathList& base, ByteSpan resou
                       const PacketFileList& files, std::string_view packetLabel) {
     checkPacketFiles(files, resourceData.size(), atlasData.size(), packetLabel);
 
+    // The folder is made even for a packet without files.
+    if (const auto reason = folder.makeFolder(base)) {
+        throw RunAborted({"Cannot Write File : " + OutputFolder::shown(base) + " : " + *reason}, true);
+    }
     PathList path;
     for (const PacketFileEntry& file : files) {
         const ByteSpan block = file.type == atlasFileType ? atlasData : resourceData;
