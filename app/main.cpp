@@ -48,11 +48,11 @@ int run(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
-    // Before any other thread exists, so that only the watcher takes the signals.
-    watchForInterruptions();
     // The one outermost handler: whatever no stage turned into a message of
     // its own ends the run here with one, never by std::terminate.
     try {
+        // Before any other thread exists, so that only the watcher takes the signals.
+        watchForInterruptions();
         return run(argc, argv);
     } catch (const std::bad_alloc&) {
         return endUnexpectedly("Error: not enough memory for the run", nullptr);

@@ -351,14 +351,20 @@ void watchInterruptions(void (*onInterrupt)(int signalNumber)) {
     if (::pthread_sigmask(SIG_BLOCK, &watched, nullptr) != 0) {
         return;
     }
-    std::thread([watched, onInterrupt] {
-        for (;;) {
-            int signalNumber = 0;
-            if (::sigwait(&watched, &signalNumber) == 0) {
-                onInterrupt(signalNumber);
+    try {
+        std::thread([watched, onInterrupt] {
+            for (;;) {
+                int signalNumber = 0;
+                if (::sigwait(&watched, &signalNumber) == 0) {
+                    onInterrupt(signalNumber);
+                }
             }
-        }
-    }).detach();
+        }).detach();
+    } catch (...) {
+        // Without the watcher the signals must not stay blocked.
+        (void)::pthread_sigmask(SIG_UNBLOCK, &watched, nullptr);
+        throw;
+    }
 }
 
 void exitNow(int status) noexcept { ::_exit(status); }
