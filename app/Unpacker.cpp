@@ -68,24 +68,6 @@ struct PackageFile {
     ~PackageFile() { platform::closeHandle(handle); }
 };
 
-// Reads exactly `size` bytes; the reason when fewer arrive.
-std::optional<std::string> readExactly(platform::NativeHandle file, std::span<std::uint8_t> bytes) {
-    std::size_t filled = 0;
-    while (filled < bytes.size()) {
-        std::size_t got = 0;
-        if (const int error = platform::readSome(file, bytes.subspan(filled), got); error != 0) {
-            return "read " + std::to_string(filled) + " of its " + std::to_string(bytes.size()) +
-                   " bytes, then: " + platform::errorText(error);
-        }
-        if (got == 0) {
-            return "read " + std::to_string(filled) + " of its " + std::to_string(bytes.size()) +
-                   " bytes: it became shorter while it was read";
-        }
-        filled += got;
-    }
-    return std::nullopt;
-}
-
 // The output folder: "~" + the package's name beside the package, or the
 // folder given with -o (taken against the start folder when relative).
 std::string outputFolderFor(const Console& console, const std::string& selected, const CommandLine& options) {

@@ -104,3 +104,20 @@ std::optional<std::string> readWholeFile(const std::string& path, std::uint64_t 
     }
     return bytes;
 }
+
+std::optional<std::string> readExactly(platform::NativeHandle file, std::span<std::uint8_t> bytes) {
+    std::size_t filled = 0;
+    while (filled < bytes.size()) {
+        std::size_t got = 0;
+        if (const int error = platform::readSome(file, bytes.subspan(filled), got); error != 0) {
+            return "read " + std::to_string(filled) + " of its " + std::to_string(bytes.size()) +
+                   " bytes, then: " + platform::errorText(error);
+        }
+        if (got == 0) {
+            return "read " + std::to_string(filled) + " of its " + std::to_string(bytes.size()) +
+                   " bytes: it became shorter while it was read";
+        }
+        filled += got;
+    }
+    return std::nullopt;
+}

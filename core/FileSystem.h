@@ -2,10 +2,12 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
 #include "core/Console.h"
+#include "core/Platform.h"
 
 // Paths the user or the system gives are the system's own paths, kept as
 // plain text: on POSIX a backslash is an ordinary character of a name. Only
@@ -34,3 +36,7 @@ std::string folderOf(const std::string& path);
 // completely; `reason` then receives why.
 std::optional<std::string> readWholeFile(const std::string& path, std::uint64_t sizeLimit,
                                          std::string* reason = nullptr);
+
+// Reads exactly bytes.size() bytes from an open file; nothing on success, else
+// why not (a file that became shorter while it was read, or a read error).
+std::optional<std::string> readExactly(platform::NativeHandle file, std::span<std::uint8_t> bytes);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <filesystem>
@@ -137,5 +138,26 @@ INSTANTIATE_TEST_SUITE_P(
                         },
                         "larger than 16 bytes"}),
     [](const testing::TestParamInfo<UnreadableCase>& row) { return row.param.name; });
+
+TEST(ReadExactly, SaysWhenTheFileEndsEarly) {
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    ASSERT_EQ(::write(ends[1], "abc", 3), 3);
+    ::close(ends[1]);
+    std::vector<std::uint8_t> bytes(5);
+    EXPECT_EQ(readExactly(ends[0], bytes), "read 3 of its 5 bytes: it became shorter while it was read");
+    ::close(ends[0]);
+}
+
+TEST(ReadExactly, ReadsAllItIsAskedFor) {
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    ASSERT_EQ(::write(ends[1], "abcdef", 6), 6);
+    ::close(ends[1]);
+    std::vector<std::uint8_t> bytes(5);
+    EXPECT_EQ(readExactly(ends[0], bytes), std::nullopt);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "abcde");
+    ::close(ends[0]);
+}
 
 } // namespace
