@@ -373,4 +373,22 @@ TEST(TerminalRun, ShowsControlBytesInNamesEscapedAndAPipeGetsThemAsStored) {
     EXPECT_NE(toPipe.out.find("\t\tImg/A\x1B[31m.ptx\n"), std::string::npos);
 }
 
+TEST(TerminalRun, InterruptedWhileWaitingForAKeyGetsItsTerminalBack) {
+    WorkFolder work;
+    SpawnSettings settings;
+    settings.folder = work.root();
+    settings.terminal = true;
+    // An interactive run: a missing package ends with the pause, which puts
+    // the terminal into single-key mode; the signal comes then.
+    settings.typed = "missing.rsb\n";
+    settings.signalNumber = SIGINT;
+    settings.signalWhenEchoOff = true;
+    const SpawnedRun run = spawnBinary(settings);
+    ASSERT_FALSE(run.timedOut) << run.out;
+    ASSERT_NE(run.out.find("Press any key to continue . . ."), std::string::npos) << run.out;
+    ASSERT_TRUE(run.exited) << "ended by signal " << run.signal << "\n" << run.out;
+    EXPECT_EQ(run.status, 128 + SIGINT) << run.out;
+    EXPECT_TRUE(run.terminalEchoes) << "the terminal was left without echo or line mode";
+}
+
 } // namespace

@@ -6,6 +6,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -31,6 +32,10 @@ struct SpawnSettings {
     std::size_t afterLines = 0;
     unsigned afterMicroseconds = 0;
     bool terminal = false;
+    std::string typed; // typed on the terminal at the start
+    // A terminal run: `signalNumber` is sent once the tool has switched echo
+    // off (waiting for one key), instead of after some lines.
+    bool signalWhenEchoOff = false;
 };
 
 struct SpawnedRun {
@@ -39,6 +44,7 @@ struct SpawnedRun {
     int signal = 0;       // the signal that ended it, when not exited
     bool timedOut = false;
     bool signalSent = false;
+    bool terminalEchoes = false; // a terminal run: echo and line mode on at the end
     std::string out;      // standard output and error together
 };
 
@@ -90,11 +96,19 @@ inline SpawnedRun spawnBinary(const SpawnSettings& settings) {
     }
 
     SpawnedRun run;
+    if (settings.terminal && !settings.typed.empty()) {
+        (void)::write(reading, settings.typed.data(), settings.typed.size());
+    }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(settings.timeoutSeconds);
     std::size_t lines = 0;
     char buffer[4096];
     for (;;) {
-        if (settings.signalNumber != 0 && !run.signalSent && lines >= settings.afterLines) {
+        bool due = lines >= settings.afterLines;
+        if (settings.signalWhenEchoOff) {
+            termios modes {};
+            due = ::tcgetattr(reading, &modes) == 0 && (modes.c_lflag & ECHO) == 0;
+        }
+        if (settings.signalNumber != 0 && !run.signalSent && due) {
             std::this_thread::sleep_for(std::chrono::microseconds(settings.afterMicroseconds));
             ::kill(child, settings.signalNumber);
             run.signalSent = true;
@@ -106,7 +120,9 @@ inline SpawnedRun spawnBinary(const SpawnSettings& settings) {
             break;
         }
         pollfd wait {reading, POLLIN, 0};
-        if (::poll(&wait, 1, static_cast<int>(left.count())) <= 0) {
+        // A terminal's modes are looked at again every few milliseconds.
+        const int pollTime = settings.signalWhenEchoOff && !run.signalSent ? 5 : static_cast<int>(left.count());
+        if (::poll(&wait, 1, pollTime) <= 0) {
             continue;
         }
         const ssize_t got = ::read(reading, buffer, sizeof buffer);
@@ -118,9 +134,14 @@ inline SpawnedRun spawnBinary(const SpawnSettings& settings) {
         }
         run.out.append(buffer, static_cast<std::size_t>(got));
     }
-    ::close(reading);
     int raw = 0;
     ::waitpid(child, &raw, 0);
+    if (settings.terminal) {
+        termios modes {};
+        run.terminalEchoes = ::tcgetattr(reading, &modes) == 0 && (modes.c_lflag & ECHO) != 0 &&
+                             (modes.c_lflag & ICANON) != 0;
+    }
+    ::close(reading);
     run.exited = WIFEXITED(raw);
     run.status = run.exited ? WEXITSTATUS(raw) : -1;
     run.signal = WIFSIGNALED(raw) ? WTERMSIG(raw) : 0;
