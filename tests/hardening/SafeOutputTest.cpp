@@ -304,7 +304,7 @@ TEST(InterruptedRun, LeavesOnlyCompleteFilesAndEndsWithTheSignalsStatus) {
 
 // One subgroup of many files with long names: its records and description
 // take some tens of MiB, from a package of a few.
-pw::Package wideDescriptionPlan() {
+[[maybe_unused]] pw::Package wideDescriptionPlan() {
     pw::Package plan;
     plan.groups = {pw::Group {"Wide", {pw::Slot{0, 1, 0}}, {}}};
     pw::SubGroup sub;
