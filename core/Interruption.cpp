@@ -66,3 +66,10 @@ int FileInProgress::finish(const std::function<int()>& rename) {
     }
     return error;
 }
+
+void FileInProgress::disown() {
+    Slot& file = slot();
+    const std::lock_guard<std::mutex> hold(file.lock);
+    finished_ = true;
+    file.active = false;
+}

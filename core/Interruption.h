@@ -35,6 +35,9 @@ public:
     // or the system's error) while no interruption can remove it; returns
     // what `rename` returned.
     int finish(const std::function<int()>& rename);
+    // Lets go of the name without removing anything: the file could not be
+    // created, and what has that name is not this run's.
+    void disown();
 
 private:
     platform::NativeHandle folder_;

@@ -122,10 +122,11 @@ std::optional<std::string> OutputFolder::writeInto(const PathList& file,
         FileInProgress inProgress(folder, temporaryName);
         platform::NativeHandle handle = platform::noHandle();
         error = platform::createNewFileAt(folder, temporaryName, handle);
-        if (error == EEXIST) {
-            continue;
-        }
         if (error != 0) {
+            inProgress.disown();
+            if (error == EEXIST) {
+                continue;
+            }
             return platform::errorText(error);
         }
         int fillError = 0;

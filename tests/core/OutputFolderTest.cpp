@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <filesystem>
@@ -50,6 +51,23 @@ TEST(OutputFolder, WritesCreatingFoldersAndReplacesWholeFiles) {
     ASSERT_EQ(output.writeFile(PathList::fromText("Temp/a/b/c.bin"), bytesOf({'x'})), std::nullopt);
     EXPECT_EQ(readFileText(folder.path() / "out/Temp/a/b/c.bin"), "x");
     EXPECT_FALSE(hasTemporaryLeftover(folder.path()));
+}
+
+TEST(OutputFolder, AFileNamedLikeATemporaryOneIsPassedOverAndKept) {
+    TempFolder folder;
+    const fs::path out = folder.path() / "out";
+    fs::create_directories(out);
+    // The names this process would try first.
+    for (int n = 0; n < 3; ++n) {
+        std::ofstream(out / (".resunpack-partial-" + std::to_string(::getpid()) + "-" + std::to_string(n))) << "mine";
+    }
+    OutputFolder output(out.string());
+    ASSERT_EQ(output.writeFile(PathList::fromText("a.bin"), bytesOf(content)), std::nullopt);
+    EXPECT_EQ(readFileText(out / "a.bin"), std::string("new\0!", 5));
+    for (int n = 0; n < 3; ++n) {
+        EXPECT_EQ(readFileText(out / (".resunpack-partial-" + std::to_string(::getpid()) + "-" + std::to_string(n))),
+                  "mine");
+    }
 }
 
 TEST(OutputFolder, TheFolderItselfMayBeALinkTheUserMade) {
