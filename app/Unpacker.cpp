@@ -5,11 +5,15 @@
 #include <cstdio>
 #include <memory>
 #include <new>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <thread>
 
 #include "core/FatalError.h"
+#include "core/Constants.h"
 #include "core/FileSystem.h"
+#include "core/OutputFolder.h"
 #include "core/Platform.h"
 #include "atlas/OutputBudget.h"
 #include "atlas/unpackAtlases.h"
@@ -45,62 +49,60 @@ int fileIsNotExist(Console& console) {
     return endRun(console, true);
 }
 
+int cannotRead(Console& console, const std::string& reason) {
+    console.line("ResourcePackage : CanNot Read : " + reason);
+    return endRun(console, true);
+}
+
 int cannotAlloc(Console& console, std::uint64_t size) {
     console.line("Error: CanNot Alloc Enought Buffer");
     console.line("Need Size: " + std::to_string(size >> 20U) + "M");
     return endRun(console, true);
 }
 
-// Size of an open stream, measured from its current position to its end.
-std::optional<std::uint64_t> streamSize(std::FILE* stream) {
-#ifdef _WIN32
-    if (_fseeki64(stream, 0, SEEK_END) != 0) {
-        return std::nullopt;
-    }
-    const long long end = _ftelli64(stream);
-#else
-    if (fseeko(stream, 0, SEEK_END) != 0) {
-        return std::nullopt;
-    }
-    const off_t end = ftello(stream);
-#endif
-    if (end < 0) {
-        return std::nullopt;
-    }
-    std::rewind(stream);
-    return static_cast<std::uint64_t>(end);
-}
+// Closes the package file however the reading ends.
+struct PackageFile {
+    platform::NativeHandle handle = platform::noHandle();
+    PackageFile() = default;
+    PackageFile(const PackageFile&) = delete;
+    PackageFile& operator=(const PackageFile&) = delete;
+    ~PackageFile() { platform::closeHandle(handle); }
+};
 
 // The output folder: "~" + the package's name beside the package, or the
-// folder given with -o (taken against the current directory when relative).
-PathList outputFolderFor(const Console& console, const PathList& selected, const CommandLine& options) {
-    PathList folder;
+// folder given with -o (taken against the start folder when relative).
+std::string outputFolderFor(const Console& console, const std::string& selected, const CommandLine& options) {
     if (options.outputFolder) {
-        const std::string text = resolveChosenPath(*options.outputFolder, console.startFolder(), platform::homeFolder());
-        folder.split(text.empty() ? std::string(".") : text);
-        // A trailing separator leaves an empty last component; it names no folder.
-        while (folder.count() > 1 && folder.last().length() == 0) {
-            PathList trimmed;
-            for (std::uint32_t i = 0; i + 1 < folder.count(); ++i) {
-                trimmed.append(StringBuffer(folder[i]));
-            }
-            folder = std::move(trimmed);
-        }
-        return folder;
+        const std::string text =
+            resolveChosenPath(*options.outputFolder, console.startFolder(), platform::homeFolder());
+        return text.empty() ? std::string(".") : text;
     }
-    folder.copyFrom(selected);
-    folder.prefixLast();
-    return folder;
+    const std::string folder = folderOf(selected);
+    return folder + (folder.ends_with(pathSeparator) ? "" : std::string(1, pathSeparator)) +
+           std::string(outputFolderPrefix().view()) + fileNameOf(selected);
+}
+
+// Runs one stage; a failed allocation in it ends the run naming what the
+// memory was for.
+template <typename Stage>
+auto withMemoryFor(const char* purpose, Stage&& stage) {
+    try {
+        return stage();
+    } catch (const std::bad_alloc&) {
+        throw RunAborted({std::string("Error: not enough memory for ") + purpose}, true);
+    } catch (const std::length_error&) {
+        throw RunAborted({std::string("Error: not enough memory for ") + purpose}, true);
+    }
 }
 
 } // namespace
 
-int processPackage(Console& console, const CommandLine& options, const StringBuffer& fileName,
+int processPackage(Console& console, OutputFolder& folder, const CommandLine& options, const StringBuffer& fileName,
                    std::span<const std::uint8_t> packageBuffer) {
     console.line("Now Analysis ResourcePackage Information");
     PackageRecords records;
-    readPackage(packageBuffer, records);
-    writePackageDescription(fileName, records);
+    withMemoryFor("the package's records", [&] { readPackage(packageBuffer, records); });
+    withMemoryFor("the package description", [&] { writePackageDescription(folder, fileName, records); });
     console.line("Finish : Analysis ResourcePackage Information");
 
     console.line("Now OutPut Atlas Resource");
@@ -109,7 +111,8 @@ int processPackage(Console& console, const CommandLine& options, const StringBuf
     settings.skipUnknown = options.skipUnknown;
     settings.jobs = options.jobs != 0 ? options.jobs : std::max(1U, std::thread::hardware_concurrency());
     settings.outputBudget = options.maxOutput.value_or(defaultOutputBudget(packageBuffer.size()));
-    const bool allWritten = unpackAtlases(console, settings, packageBuffer, records);
+    const bool allWritten = withMemoryFor(
+        "the atlas output", [&] { return unpackAtlases(console, folder, settings, packageBuffer, records); });
     console.line("Finish : OutPut Atlas Resource");
     return allWritten ? exitSuccess : exitFailure;
 }
@@ -117,63 +120,54 @@ int processPackage(Console& console, const CommandLine& options, const StringBuf
 int runUnpacker(Console& console, const CommandLine& options) {
     printKinds(console);
 
-    PathList selected;
-    chooseFile(console, selected, options.packagePath);
-    console.line("InPut : " + std::string(selected.join().view()));
+    const std::string selected = chooseFile(console, options.packagePath);
+    console.line("InPut : " + selected);
 
-    FileHandle file;
-    if (!openForRead(file, selected)) {
+    PackageFile file;
+    std::uint64_t size = 0;
+    if (selected.empty()) {
         return fileIsNotExist(console);
     }
-    const std::optional<std::uint64_t> size = streamSize(file.stream());
-    if (!size) {
-        return fileIsNotExist(console);
+    if (const int error = platform::openRegularFilePath(selected, file.handle, size); error != 0) {
+        if (error == ENOENT || error == ENOTDIR) {
+            return fileIsNotExist(console);
+        }
+        return cannotRead(console, selected + " : " +
+                                       (error == EISDIR  ? std::string("is a folder, not a package file")
+                                        : error == EINVAL ? std::string("is not a regular file")
+                                                          : platform::errorText(error)));
     }
-    if (*size >= packageSizeLimit) {
-        return cannotAlloc(console, *size);
+    if (size >= packageSizeLimit) {
+        return cannotAlloc(console, size);
     }
     std::unique_ptr<std::uint8_t[]> packageBuffer;
     try {
-        packageBuffer = std::make_unique_for_overwrite<std::uint8_t[]>(static_cast<std::size_t>(*size));
+        packageBuffer = std::make_unique_for_overwrite<std::uint8_t[]>(static_cast<std::size_t>(size));
     } catch (const std::bad_alloc&) {
-        return cannotAlloc(console, *size);
+        return cannotAlloc(console, size);
     }
-    if (*size != 0 && std::fread(packageBuffer.get(), static_cast<std::size_t>(*size), 1, file.stream()) != 1) {
-        return fileIsNotExist(console);
+    const std::span<std::uint8_t> bytes(packageBuffer.get(), static_cast<std::size_t>(size));
+    if (const std::optional<std::string> reason = readExactly(file.handle, bytes)) {
+        return cannotRead(console, selected + " : " + *reason);
     }
-    file.release();
-
-    PathList savedDirectory;
-    currentDirectory(savedDirectory);
-
-    PathList outputFolder = outputFolderFor(console, selected, options);
-    createFolderChain(outputFolder, outputFolder.count());
-    errno = 0;
-    if (!changeDirectory(outputFolder)) {
-        console.line("Output Folder : CanNot Enter " + std::string(outputFolder.join().view()) + " : " +
-                     platform::errorText(errno != 0 ? errno : ENOENT));
-        return endRun(console, true);
-    }
-    outputFolder.release();
+    platform::closeHandle(file.handle);
+    file.handle = platform::noHandle();
 
     int status = exitSuccess;
     try {
-        status = processPackage(console, options, selected.last(),
-                                std::span<const std::uint8_t>(packageBuffer.get(), static_cast<std::size_t>(*size)));
+        OutputFolder folder(outputFolderFor(console, selected, options));
+        status = processPackage(console, folder, options, StringBuffer::fromBytes(fileNameOf(selected)), bytes);
     } catch (const PackageFormatError& error) {
-        changeDirectory(savedDirectory);
         console.line("ResourcePackage : Format Error");
         console.line(std::string("\t") + error.what());
         return endRun(console, true);
     } catch (const RunAborted& abort) {
-        changeDirectory(savedDirectory);
         for (const std::string& line : abort.lines()) {
             console.line(line);
         }
         return endRun(console, abort.pause());
     }
 
-    changeDirectory(savedDirectory);
     packageBuffer.reset();
     console.line("Finish!");
     console.finalWait();

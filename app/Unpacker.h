@@ -5,6 +5,7 @@
 
 #include "app/CommandLine.h"
 #include "core/Console.h"
+#include "core/OutputFolder.h"
 #include "core/StringBuffer.h"
 
 // Exit statuses of a run.
@@ -19,8 +20,9 @@ inline constexpr int exitUsage = 2;
 // further wait.
 int runUnpacker(Console& console, const CommandLine& options);
 
-// The package driver: analysis and description, then the atlas output. The
-// current directory is the output folder. Returns the exit status of the
+// The package driver: analysis and description, then the atlas output, all
+// written into `folder`. A failed allocation ends the run (RunAborted naming
+// what the memory was for). Returns the exit status of the
 // stages (1 when an atlas failed); fatal conditions leave by exception.
-int processPackage(Console& console, const CommandLine& options, const StringBuffer& fileName,
+int processPackage(Console& console, OutputFolder& folder, const CommandLine& options, const StringBuffer& fileName,
                    std::span<const std::uint8_t> packageBuffer);

@@ -1,13 +1,32 @@
 #include <cstdio>
+#include <exception>
+#include <new>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "app/CommandLine.h"
 #include "app/Unpacker.h"
 #include "core/Console.h"
 #include "core/Platform.h"
+#include "core/Interruption.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+// The run's last line when it ends by an exception no stage expected; plain
+// output calls, since memory may be short.
+int endUnexpectedly(const char* reason, const char* detail) {
+    std::fflush(stdout);
+    std::fputs(reason, stdout);
+    if (detail != nullptr) {
+        std::fputs(detail, stdout);
+    }
+    std::fputs("\nNow Exit\n", stdout);
+    std::fflush(stdout);
+    return exitFailure;
+}
+
+int run(int argc, char** argv) {
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     std::string error;
     const std::optional<CommandLine> options = parseCommandLine(arguments, error);
@@ -23,7 +42,25 @@ int main(int argc, char** argv) {
         std::puts("resunpack " RESUNPACK_VERSION);
         return exitSuccess;
     }
-    platform::returnLargeBlocksPromptly();
     Console console(stdin, stdout, options->interactive);
     return runUnpacker(console, *options);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // The one outermost handler: whatever no stage turned into a message of
+    // its own ends the run here with one, never by std::terminate.
+    try {
+        platform::returnLargeBlocksPromptly();
+        // Before any other thread exists, so that only the watcher takes the signals.
+        watchForInterruptions();
+        return run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        return endUnexpectedly("Error: not enough memory for the run", nullptr);
+    } catch (const std::system_error& error) {
+        return endUnexpectedly("Error: the system refused a request: ", error.what());
+    } catch (const std::exception& error) {
+        return endUnexpectedly("Error: ", error.what());
+    }
 }

@@ -1,6 +1,5 @@
 #include "atlas/decodeAtlasFile.h"
 
-#include <cerrno>
 #include <new>
 #include <optional>
 #include <stdexcept>
@@ -10,8 +9,6 @@
 #include "atlas/decodeSize.h"
 #include "atlas/writePngFile.h"
 #include "core/Bytes.h"
-#include "core/FileSystem.h"
-#include "core/Platform.h"
 
 namespace {
 
@@ -34,32 +31,6 @@ std::optional<std::string> sizeProblem(ImageSize size) {
         return "image size " + sizeText(size) + " exceeds " + std::to_string(maxDecodeSide) + " pixels on a side";
     }
     return std::nullopt;
-}
-
-// Writes the encoded image; `outputCreated` tells the caller whether a file
-// to remove may exist when this fails.
-DecodeOutcome writeEncoded(const PathList& outputPath, std::span<const std::uint8_t> png, DecodeOutcome outcome,
-                           bool& outputCreated) {
-    const StringBuffer outputText = outputPath.join();
-    FileHandle file;
-    errno = 0;
-    if (!openForWrite(file, outputPath)) {
-        const int error = errno != 0 ? errno : EIO;
-        return failed(std::move(outcome),
-                      "cannot create " + std::string(outputText.view()) + " : " + platform::errorText(error));
-    }
-    outputCreated = true;
-    errno = 0;
-    if (!png.empty() && std::fwrite(png.data(), png.size(), 1, file.stream()) != 1) {
-        const int error = errno != 0 ? errno : EIO;
-        return failed(std::move(outcome),
-                      "cannot write " + std::string(outputText.view()) + " : " + platform::errorText(error));
-    }
-    if (std::optional<std::string> closeError = file.close()) {
-        return failed(std::move(outcome), "cannot write " + std::string(outputText.view()) + " : " + *closeError);
-    }
-    outcome.succeeded = true;
-    return outcome;
 }
 
 // The decode size, recorded in `outcome`; nothing, with `outcome` failed,
@@ -110,34 +81,34 @@ DecodeOutcome encodeAtlasImage(ByteSpan source, ImageSize size, const FormatEntr
     return outcome;
 }
 
-DecodeOutcome writeAtlasImage(const PathList& outputPath, std::span<const std::uint8_t> png, DecodeOutcome outcome) {
+DecodeOutcome writeAtlasImage(OutputFolder& folder, const PathList& outputPath, std::span<const std::uint8_t> png,
+                              DecodeOutcome outcome) {
     if (!outcome.succeeded) {
         return outcome;
     }
-    outcome.succeeded = false;
-    bool outputCreated = false;
-    outcome = writeEncoded(outputPath, png, std::move(outcome), outputCreated);
-    if (!outcome.succeeded && outputCreated) {
-        (void)platform::removeFile(std::string(outputPath.join().view()));
+    if (const std::optional<std::string> reason = folder.writeFile(outputPath, png)) {
+        return failed(std::move(outcome), "cannot write " + OutputFolder::shown(outputPath) + " : " + *reason);
     }
     return outcome;
 }
 
-DecodeOutcome decodeAtlasFile(const PathList& inputPath, const PathList& outputPath, ImageSize size,
-                              const FormatEntry& format) {
+DecodeOutcome decodeAtlasFile(OutputFolder& folder, const PathList& inputPath, const PathList& outputPath,
+                              ImageSize size, const FormatEntry& format, std::uint64_t inputSizeLimit) {
     DecodeOutcome sized;
     if (!checkedDecodeSize(size, format, sized)) {
         return sized; // before the input is read, as the size alone decides it
     }
-    std::string reason;
-    std::optional<std::string> input = readWholeFile(inputPath, &reason);
-    if (!input) {
-        return failed(std::move(sized), "cannot read " + std::string(inputPath.join().view()) + " : " + reason);
+    std::vector<std::uint8_t> input;
+    try {
+        if (const std::optional<std::string> reason = folder.readFile(inputPath, inputSizeLimit, input)) {
+            return failed(std::move(sized), "cannot read " + OutputFolder::shown(inputPath) + " : " + *reason);
+        }
+    } catch (const std::bad_alloc&) {
+        return failed(std::move(sized), "not enough memory to read " + OutputFolder::shown(inputPath));
     }
     std::vector<std::uint8_t> png;
-    DecodeOutcome outcome =
-        encodeAtlasImage(ByteSpan(reinterpret_cast<const std::uint8_t*>(input->data()), input->size()), size, format,
-                         png, [&input] { input.reset(); });
-    input.reset();
-    return writeAtlasImage(outputPath, png, std::move(outcome));
+    DecodeOutcome outcome = encodeAtlasImage(ByteSpan(input.data(), input.size()), size, format, png,
+                                             [&input] { std::vector<std::uint8_t>().swap(input); });
+    std::vector<std::uint8_t>().swap(input);
+    return writeAtlasImage(folder, outputPath, png, std::move(outcome));
 }

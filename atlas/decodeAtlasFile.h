@@ -8,6 +8,7 @@
 
 #include "atlas/ImageSize.h"
 #include "core/Bytes.h"
+#include "core/OutputFolder.h"
 #include "core/PathList.h"
 #include "description/FormatEntry.h"
 
@@ -23,16 +24,19 @@ struct DecodeOutcome {
 // Largest side an atlas is decoded at: 16384 x 16384 RGBA pixels take 1 GiB.
 inline constexpr std::uint32_t maxDecodeSide = 16384;
 
-// Reads the texture file at `inputPath`, decodes it by the format's name at
-// its decode size (see decodeSize) and writes it as a PNG file at
-// `outputPath`, creating the missing folders. Prints nothing.
+// Reads the texture file at `inputPath` in the output folder `folder`,
+// decodes it by the format's name at its decode size (see decodeSize) and
+// writes it as a PNG file at `outputPath` there, creating the missing
+// folders. Prints nothing.
 //
 // Fails, writing no file, when the decode size has a zero side or a side
-// above maxDecodeSide, when the input cannot be read, or when the memory for
-// the image cannot be had. Fails and removes the partial file when the output
-// cannot be created or written (libpng error, failed write or close).
-DecodeOutcome decodeAtlasFile(const PathList& inputPath, const PathList& outputPath, ImageSize size,
-                              const FormatEntry& format);
+// above maxDecodeSide, when the input cannot be read (it must be a regular
+// file, not a link, of at most `inputSizeLimit` bytes: the largest file its
+// packet can have written), or when the memory for the image cannot be had,
+// and when the output cannot be written (libpng error, failed write or
+// close); a file already at `outputPath` then stays as it was.
+DecodeOutcome decodeAtlasFile(OutputFolder& folder, const PathList& inputPath, const PathList& outputPath,
+                              ImageSize size, const FormatEntry& format, std::uint64_t inputSizeLimit);
 
 // The decoding half of decodeAtlasFile, on texture bytes in memory: decodes
 // them at the decode size and encodes the PNG into `png`. Touches no file and
@@ -44,6 +48,8 @@ DecodeOutcome encodeAtlasImage(ByteSpan source, ImageSize size, const FormatEntr
                                std::vector<std::uint8_t>& png, const std::function<void()>& sourceDone = {});
 
 // The writing half: when `outcome` (from encodeAtlasImage) succeeded, writes
-// `png` at `outputPath`, creating the missing folders, and returns the
-// outcome; a file that cannot be created or written fails it and is removed.
-DecodeOutcome writeAtlasImage(const PathList& outputPath, std::span<const std::uint8_t> png, DecodeOutcome outcome);
+// `png` at `outputPath` in `folder`, creating the missing folders, and
+// returns the outcome; a file that cannot be written fails it, and whatever
+// stood at that name stays as it was.
+DecodeOutcome writeAtlasImage(OutputFolder& folder, const PathList& outputPath, std::span<const std::uint8_t> png,
+                              DecodeOutcome outcome);

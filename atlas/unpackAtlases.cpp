@@ -14,7 +14,6 @@
 #include "atlas/decodeAtlasFile.h"
 #include "atlas/reportDecodeOutcome.h"
 #include "core/FatalError.h"
-#include "core/Platform.h"
 #include "core/printableName.h"
 #include "description/loadTextureFormatIndex.h"
 #include "package/extractPacket.h"
@@ -106,9 +105,9 @@ constexpr std::uint64_t taskOrder(std::size_t visit, std::size_t step) {
 // the same whatever the number of threads.
 class AtlasStage {
 public:
-    AtlasStage(Console& console, const AtlasOutputSettings& settings, const TextureFormatIndex& formats,
-               ByteSpan package, const PackageRecords& records)
-        : console_(console), settings_(settings), package_(package), records_(records),
+    AtlasStage(Console& console, OutputFolder& folder, const AtlasOutputSettings& settings,
+               const TextureFormatIndex& formats, ByteSpan package, const PackageRecords& records)
+        : console_(console), folder_(folder), settings_(settings), package_(package), records_(records),
           plan_(planAtlasStage(records, formats, settings.outputBudget)), work_(plan_.visits.size()),
           cutoff_(firstCertainStop()) {
         std::uint64_t largestAtlas = 0;
@@ -261,7 +260,8 @@ private:
         const std::uint32_t k = visit.subGroup;
         const SubGroupInfo& info = records_.subGroups[k];
         console_.line("");
-        console_.line("\tNow UnPack This PGSR Because it's Included Atlas Resource : " + std::string(nameText(info.name)));
+        console_.line("\tNow UnPack This PGSR Because it's Included Atlas Resource : " +
+                      console_.packageName(nameText(info.name)));
         if (visit.repeats) {
             return replayVisit(v, *visit.repeats);
         }
@@ -275,7 +275,7 @@ private:
         }
         {
             const SharedPacket packet = awaitPacket(v);
-            writeSubGroupPacket(PathList::fromText("Temp"), packet->blocks, records_, k);
+            writeSubGroupPacket(folder_, PathList::fromText("Temp"), packet->blocks, records_, k);
         }
         bool allWritten = true;
         for (std::size_t a = 0; a < visit.atlases.size(); ++a) {
@@ -293,7 +293,7 @@ private:
             textureBeyondList(records_, visit.subGroup, atlas.entry);
         }
         console_.line("");
-        console_.line("\t\t" + std::string(entry.name.view()));
+        console_.line("\t\t" + console_.packageName(entry.name.view()));
         if (atlas.format == nullptr) {
             if (!skipUnlistedAtlas(console_, settings_, atlas.texture->format)) {
                 throw RunAborted({}, true);
@@ -321,12 +321,12 @@ private:
         }
         PathList outputPath = underFolder(PathList::fromText("OutPut"), entry.name);
         outputPath.last().append(".png");
-        DecodeOutcome outcome = atlas.fromExtractedFile ? decodeExtractedFile(entry, atlas, outputPath)
+        DecodeOutcome outcome = atlas.fromExtractedFile ? decodeExtractedFile(visit, entry, atlas, outputPath)
                                                         : writeEncoded(v, a, outputPath);
         reportDecodeOutcome(console_, outcome);
         if (outcome.succeeded) {
             // The extracted copy has served its purpose; a failed atlas keeps it for inspection.
-            (void)platform::removeFile(std::string(underFolder(PathList::fromText("Temp"), entry.name).join().view()));
+            (void)folder_.removeFile(underFolder(PathList::fromText("Temp"), entry.name));
         }
         work_[v].outcomes[a] = std::move(outcome);
         return work_[v].outcomes[a]->succeeded;
@@ -339,14 +339,20 @@ private:
         }
         pool_->awaiting(taskOrder(v, a + 1U));
         EncodedAtlas encoded = result.get();
-        return writeAtlasImage(outputPath, encoded.png, std::move(encoded.outcome));
+        return writeAtlasImage(folder_, outputPath, encoded.png, std::move(encoded.outcome));
     }
 
-    static DecodeOutcome decodeExtractedFile(const PacketFileEntry& entry, const PlannedAtlas& atlas,
-                                             const PathList& outputPath) {
+    // No file of the packet in "Temp" can be larger than its largest entry.
+    DecodeOutcome decodeExtractedFile(const PlannedVisit& visit, const PacketFileEntry& entry,
+                                      const PlannedAtlas& atlas, const PathList& outputPath) {
+        std::uint64_t largestFile = 0;
+        for (const PacketFileEntry& file : records_.packetFileLists[visit.subGroup]) {
+            largestFile = std::max<std::uint64_t>(largestFile, file.size);
+        }
         try {
-            return decodeAtlasFile(underFolder(PathList::fromText("Temp"), entry.name), outputPath,
-                                   ImageSize {atlas.texture->width, atlas.texture->height}, *atlas.format);
+            return decodeAtlasFile(folder_, underFolder(PathList::fromText("Temp"), entry.name), outputPath,
+                                   ImageSize {atlas.texture->width, atlas.texture->height}, *atlas.format,
+                                   largestFile);
         } catch (const std::exception& error) {
             return failedOutcome(error);
         }
@@ -373,6 +379,7 @@ private:
     }
 
     Console& console_;
+    OutputFolder& folder_;
     const AtlasOutputSettings& settings_;
     ByteSpan package_;
     const PackageRecords& records_;
@@ -385,9 +392,9 @@ private:
 
 } // namespace
 
-bool unpackAtlases(Console& console, const AtlasOutputSettings& settings, ByteSpan package,
+bool unpackAtlases(Console& console, OutputFolder& folder, const AtlasOutputSettings& settings, ByteSpan package,
                    const PackageRecords& records) {
     const TextureFormatIndex formats = loadTextureFormatIndex(console, settings.indexPath);
-    AtlasStage stage(console, settings, formats, package, records);
+    AtlasStage stage(console, folder, settings, formats, package, records);
     return stage.run();
 }

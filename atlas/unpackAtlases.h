@@ -6,6 +6,7 @@
 
 #include "core/Bytes.h"
 #include "core/Console.h"
+#include "core/OutputFolder.h"
 #include "package/PackageRecords.h"
 
 struct AtlasOutputSettings {
@@ -17,7 +18,7 @@ struct AtlasOutputSettings {
 
 // Asks for the texture-format index file, then extracts every atlas-bearing
 // packet into "Temp" and writes each of its atlases as a PNG under "OutPut",
-// relative to the current directory. Returns false when an atlas failed (the
+// in the output folder `folder`. Returns false when an atlas failed (the
 // run goes on with the next one). Fatal conditions leave by exception.
-bool unpackAtlases(Console& console, const AtlasOutputSettings& settings, ByteSpan package,
+bool unpackAtlases(Console& console, OutputFolder& folder, const AtlasOutputSettings& settings, ByteSpan package,
                    const PackageRecords& records);

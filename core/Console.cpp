@@ -4,9 +4,15 @@
 #include <charconv>
 
 #include "core/Platform.h"
+#include "core/printableName.h"
 
 Console::Console(std::FILE* in, std::FILE* out, bool interactive)
-    : in_(in), out_(out), interactive_(interactive), startFolder_(platform::currentDirectory().value_or("")) {}
+    : in_(in), out_(out), interactive_(interactive), toTerminal_(platform::isTerminal(out)),
+      startFolder_(platform::currentDirectory().value_or("")) {}
+
+std::string Console::packageName(std::string_view name) const {
+    return toTerminal_ ? printableName(name, '\t') : std::string(name);
+}
 
 void Console::line(std::string_view text) {
     std::fwrite(text.data(), 1, text.size(), out_);

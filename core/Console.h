@@ -31,6 +31,12 @@ public:
     // The wait after "Finish!": one character in an interactive run.
     void finalWait();
 
+    // A name taken from a package as this console shows it: on a terminal,
+    // control bytes (below 0x20 except tab, and 0x7F) as \xNN, so that a name
+    // cannot move the cursor, clear the screen or retitle the window; to a
+    // file or a pipe exactly as stored, as scripts read the transcript.
+    std::string packageName(std::string_view name) const;
+
     bool interactive() const { return interactive_; }
     std::FILE* input() const { return in_; }
     const std::string& startFolder() const { return startFolder_; }
@@ -39,5 +45,6 @@ private:
     std::FILE* in_;
     std::FILE* out_;
     bool interactive_;
+    bool toTerminal_;
     std::string startFolder_;
 };

@@ -2,94 +2,10 @@
 
 #include <cctype>
 #include <cerrno>
+#include <filesystem>
+#include <span>
 
 #include "core/Platform.h"
-
-FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {
-    if (this != &other) {
-        release();
-        stream_ = other.stream_;
-        other.stream_ = nullptr;
-    }
-    return *this;
-}
-
-void FileHandle::release() {
-    if (stream_ != nullptr) {
-        std::fclose(stream_);
-        stream_ = nullptr;
-    }
-}
-
-std::optional<std::string> FileHandle::close() {
-    if (stream_ == nullptr) {
-        return std::nullopt;
-    }
-    errno = 0;
-    const bool flushFailed = std::fflush(stream_) != 0 || std::ferror(stream_) != 0;
-    const int flushError = errno;
-    const bool closeFailed = std::fclose(stream_) != 0;
-    const int closeError = errno;
-    stream_ = nullptr;
-    if (flushFailed) {
-        return platform::errorText(flushError != 0 ? flushError : EIO);
-    }
-    if (closeFailed) {
-        return platform::errorText(closeError != 0 ? closeError : EIO);
-    }
-    return std::nullopt;
-}
-
-PathList& currentDirectory(PathList& list) {
-    const std::optional<std::string> folder = platform::currentDirectory();
-    if (!folder) {
-        list.clear();
-        return list;
-    }
-    return list.split(*folder);
-}
-
-bool changeDirectory(const PathList& list) {
-    const StringBuffer text = list.join();
-    return platform::changeDirectory(std::string(text.view()));
-}
-
-void createFolderChain(const PathList& list, std::uint32_t n) {
-    std::string text;
-    text.reserve(std::size_t{list.textLength()} + list.count() + 1U);
-    for (std::uint32_t i = 0; i < n && i < list.count(); ++i) {
-        text.append(list[i].view());
-        if (!text.empty()) {
-            (void)platform::makeFolder(text);
-        }
-        text.push_back(pathSeparator);
-    }
-}
-
-FileHandle& openForRead(FileHandle& handle, const PathList& list) {
-    const StringBuffer text = list.join();
-    handle = FileHandle(text.length() == 0 ? nullptr : std::fopen(text.data(), "rb"));
-    return handle;
-}
-
-FileHandle& openForWrite(FileHandle& handle, const PathList& list) {
-    const StringBuffer text = list.join();
-    if (text.length() == 0) {
-        handle = FileHandle(nullptr);
-        return handle;
-    }
-    // Most files land in a folder that already exists (a packet writes
-    // thousands into a few folders), so the folders are only created when
-    // the first attempt says one is missing.
-    errno = 0;
-    handle = FileHandle(std::fopen(text.data(), "wb"));
-    if (!handle && errno == ENOENT && list.count() > 1) {
-        createFolderChain(list, list.count() - 1U);
-        errno = 0;
-        handle = FileHandle(std::fopen(text.data(), "wb"));
-    }
-    return handle;
-}
 
 std::string resolveChosenPath(std::string_view reply, const std::string& currentFolder,
                               const std::optional<std::string>& home) {
@@ -111,7 +27,7 @@ std::string resolveChosenPath(std::string_view reply, const std::string& current
     }
     if (!platform::isAbsolutePath(path) && !currentFolder.empty()) {
         std::string absolute = currentFolder;
-        if (absolute.back() != '/' && absolute.back() != '\\') {
+        if (absolute.back() != pathSeparator && absolute.back() != '/') {
             absolute.push_back(pathSeparator);
         }
         path = absolute + path;
@@ -119,7 +35,7 @@ std::string resolveChosenPath(std::string_view reply, const std::string& current
     return path;
 }
 
-PathList& chooseFile(Console& console, PathList& list, const std::optional<std::string>& given) {
+std::string chooseFile(Console& console, const std::optional<std::string>& given) {
     std::string reply;
     if (given) {
         reply = *given;
@@ -127,58 +43,81 @@ PathList& chooseFile(Console& console, PathList& list, const std::optional<std::
         console.text("Path : ");
         reply = console.readLine().value_or(std::string());
     }
-    const std::string chosen =
-        resolveChosenPath(reply, console.startFolder(), platform::homeFolder());
-    list.split(chosen);
-    console.line(list.join().view());
-    return list;
+    std::string chosen = resolveChosenPath(reply, console.startFolder(), platform::homeFolder());
+    console.line(chosen);
+    return chosen;
 }
 
-std::optional<std::string> readWholeFile(const PathList& path, std::string* reason) {
-    FileHandle file;
-    errno = 0;
-    if (!openForRead(file, path)) {
+std::string fileNameOf(const std::string& path) { return std::filesystem::path(path).filename().string(); }
+
+std::string folderOf(const std::string& path) {
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    return folder.empty() ? std::string(".") : folder.string();
+}
+
+std::optional<std::string> readWholeFile(const std::string& path, std::uint64_t sizeLimit, std::string* reason) {
+    const auto fail = [reason](std::string why) -> std::optional<std::string> {
         if (reason != nullptr) {
-            *reason = platform::errorText(errno != 0 ? errno : ENOENT);
+            *reason = std::move(why);
         }
         return std::nullopt;
+    };
+    if (path.empty()) {
+        return fail(platform::errorText(ENOENT));
     }
-    std::string bytes;
-    char chunk[65536];
+    platform::NativeHandle file = platform::noHandle();
+    std::uint64_t size = 0;
+    if (const int error = platform::openRegularFilePath(path, file, size); error != 0) {
+        return fail(error == EINVAL ? std::string("not a regular file") : platform::errorText(error));
+    }
+    struct Closer {
+        platform::NativeHandle handle;
+        ~Closer() { platform::closeHandle(handle); }
+    } closer {file};
+    if (size > sizeLimit) {
+        return fail("larger than " + std::to_string(sizeLimit) + " bytes");
+    }
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    std::size_t filled = 0;
+    std::uint8_t probe = 0;
     for (;;) {
-        const std::size_t got = std::fread(chunk, 1, sizeof chunk, file.stream());
-        bytes.append(chunk, got);
-        if (got < sizeof chunk) {
+        std::span<std::uint8_t> room(&probe, 1);
+        if (filled < bytes.size()) {
+            room = std::span<std::uint8_t>(reinterpret_cast<std::uint8_t*>(bytes.data()) + filled,
+                                           bytes.size() - filled);
+        }
+        std::size_t got = 0;
+        if (const int error = platform::readSome(file, room, got); error != 0) {
+            return fail(platform::errorText(error));
+        }
+        if (got == 0) {
             break;
         }
-    }
-    if (std::ferror(file.stream()) != 0) {
-        if (reason != nullptr) {
-            *reason = platform::errorText(EIO);
+        if (filled >= bytes.size()) {
+            return fail("grew while it was read");
         }
-        return std::nullopt;
+        filled += got;
+    }
+    if (filled != bytes.size()) {
+        return fail("read " + std::to_string(filled) + " of its " + std::to_string(bytes.size()) +
+                    " bytes: it became shorter while it was read");
     }
     return bytes;
 }
 
-std::optional<std::string> writeWholeFile(const PathList& path, std::span<const std::uint8_t> bytes) {
-    FileHandle file;
-    errno = 0;
-    if (!openForWrite(file, path)) {
-        return platform::errorText(errno != 0 ? errno : EIO);
+std::optional<std::string> readExactly(platform::NativeHandle file, std::span<std::uint8_t> bytes) {
+    std::size_t filled = 0;
+    while (filled < bytes.size()) {
+        std::size_t got = 0;
+        if (const int error = platform::readSome(file, bytes.subspan(filled), got); error != 0) {
+            return "read " + std::to_string(filled) + " of its " + std::to_string(bytes.size()) +
+                   " bytes, then: " + platform::errorText(error);
+        }
+        if (got == 0) {
+            return "read " + std::to_string(filled) + " of its " + std::to_string(bytes.size()) +
+                   " bytes: it became shorter while it was read";
+        }
+        filled += got;
     }
-    // A file that could not be written completely is removed, so that no
-    // truncated copy is left behind to be taken for a good one.
-    errno = 0;
-    if (!bytes.empty() && std::fwrite(bytes.data(), bytes.size(), 1, file.stream()) != 1) {
-        const int error = errno != 0 ? errno : EIO;
-        file.release();
-        (void)platform::removeFile(std::string(path.join().view()));
-        return platform::errorText(error);
-    }
-    std::optional<std::string> failure = file.close();
-    if (failure) {
-        (void)platform::removeFile(std::string(path.join().view()));
-    }
-    return failure;
+    return std::nullopt;
 }

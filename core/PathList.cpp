@@ -90,10 +90,10 @@ PathList& PathList::prefixLast() {
     return *this;
 }
 
-rapidjson::Value& PathList::toJsonArray(rapidjson::Value& array,
-                                        rapidjson::MemoryPoolAllocator<>& allocator) const {
+JsonValue& PathList::toJsonArray(JsonValue& array,
+                                        JsonAllocator& allocator) const {
     for (const StringBuffer& component : *this) {
-        rapidjson::Value text;
+        JsonValue text;
         text.SetString(component.view().data(), static_cast<rapidjson::SizeType>(component.length()),
                        allocator);
         array.PushBack(text, allocator);

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include <rapidjson/document.h>
+#include "core/JsonTypes.h"
 
 #include "core/Platform.h"
 #include "core/PtrArray.h"
@@ -36,7 +36,7 @@ public:
     // Puts "~" in front of the last component.
     PathList& prefixLast();
     // Pushes one JSON string per component (an absent component is "").
-    rapidjson::Value& toJsonArray(rapidjson::Value& array, rapidjson::MemoryPoolAllocator<>& allocator) const;
+    JsonValue& toJsonArray(JsonValue& array, JsonAllocator& allocator) const;
 
     StringBuffer& last() { return (*this)[count() - 1U]; }
     const StringBuffer& last() const { return (*this)[count() - 1U]; }

@@ -116,7 +116,7 @@ StringBuffer& StringBuffer::assignText(const char* text) {
     return append(text, n);
 }
 
-StringBuffer& StringBuffer::assignJsonString(const rapidjson::Value& value) {
+StringBuffer& StringBuffer::assignJsonString(const JsonValue& value) {
     const rapidjson::SizeType n = value.GetStringLength();
     reserveExactly(n);
     return append(value.GetString(), n);

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string_view>
 
-#include <rapidjson/document.h>
+#include "core/JsonTypes.h"
 
 // An owned byte string: a zero-filled block of capacity + 1 bytes, of which the
 // first `length` are in use, so a present block is always zero-terminated.
@@ -30,7 +30,7 @@ public:
     StringBuffer& appendChar(char c);
     StringBuffer& assign(const StringBuffer& other);
     StringBuffer& assignText(const char* text);
-    StringBuffer& assignJsonString(const rapidjson::Value& value);
+    StringBuffer& assignJsonString(const JsonValue& value);
     StringBuffer& release();
 
     const char* data() const { return block_.get(); }

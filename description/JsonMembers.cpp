@@ -12,42 +12,42 @@ rapidjson::SizeType jsonLength(std::string_view text) {
     return static_cast<rapidjson::SizeType>(text.size());
 }
 
-rapidjson::Value& addMember(rapidjson::Value& object, std::string_view name, rapidjson::Value&& value,
+JsonValue& addMember(JsonValue& object, std::string_view name, JsonValue&& value,
                             JsonAllocator& allocator) {
-    rapidjson::Value key(name.data(), jsonLength(name), allocator);
+    JsonValue key(name.data(), jsonLength(name), allocator);
     object.AddMember(key, value, allocator);
     return (object.MemberEnd() - 1)->value;
 }
 
 } // namespace
 
-rapidjson::Value& addObjectMember(rapidjson::Value& object, std::string_view name, JsonAllocator& allocator) {
-    return addMember(object, name, rapidjson::Value(rapidjson::kObjectType), allocator);
+JsonValue& addObjectMember(JsonValue& object, std::string_view name, JsonAllocator& allocator) {
+    return addMember(object, name, JsonValue(rapidjson::kObjectType), allocator);
 }
 
-rapidjson::Value& addArrayMember(rapidjson::Value& object, std::string_view name, JsonAllocator& allocator) {
-    return addMember(object, name, rapidjson::Value(rapidjson::kArrayType), allocator);
+JsonValue& addArrayMember(JsonValue& object, std::string_view name, JsonAllocator& allocator) {
+    return addMember(object, name, JsonValue(rapidjson::kArrayType), allocator);
 }
 
-rapidjson::Value& addBoolMember(rapidjson::Value& object, std::string_view name, bool flag,
+JsonValue& addBoolMember(JsonValue& object, std::string_view name, bool flag,
                                 JsonAllocator& allocator) {
-    return addMember(object, name, rapidjson::Value(flag), allocator);
+    return addMember(object, name, JsonValue(flag), allocator);
 }
 
-rapidjson::Value& addUintMember(rapidjson::Value& object, std::string_view name, std::uint32_t value, bool isNull,
+JsonValue& addUintMember(JsonValue& object, std::string_view name, std::uint32_t value, bool isNull,
                                 JsonAllocator& allocator) {
-    return addMember(object, name, isNull ? rapidjson::Value() : rapidjson::Value(value), allocator);
+    return addMember(object, name, isNull ? JsonValue() : JsonValue(value), allocator);
 }
 
-rapidjson::Value& addStringMember(rapidjson::Value& object, std::string_view name, std::string_view text,
+JsonValue& addStringMember(JsonValue& object, std::string_view name, std::string_view text,
                                   bool isNull, JsonAllocator& allocator) {
     if (isNull) {
-        return addMember(object, name, rapidjson::Value(), allocator);
+        return addMember(object, name, JsonValue(), allocator);
     }
-    return addMember(object, name, rapidjson::Value(text.data(), jsonLength(text), allocator), allocator);
+    return addMember(object, name, JsonValue(text.data(), jsonLength(text), allocator), allocator);
 }
 
-rapidjson::Value& pushObjectElement(rapidjson::Value& array, JsonAllocator& allocator) {
-    array.PushBack(rapidjson::Value(rapidjson::kObjectType), allocator);
+JsonValue& pushObjectElement(JsonValue& array, JsonAllocator& allocator) {
+    array.PushBack(JsonValue(rapidjson::kObjectType), allocator);
     return array[array.Size() - 1U];
 }

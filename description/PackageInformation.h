@@ -23,14 +23,14 @@ struct AtlasInformation {
     std::uint32_t height = missingValue;        // as the file list states it
     std::uint32_t textureFormat = missingValue; // from the atlas's texture record
 
-    rapidjson::Value& fillJson(rapidjson::Value& object, JsonAllocator& allocator) const;
+    JsonValue& fillJson(JsonValue& object, JsonAllocator& allocator) const;
 };
 
 struct AtlasResourceInformation {
     PathList path;
     AtlasInformation atlasInformation;
 
-    rapidjson::Value& fillJson(rapidjson::Value& object, JsonAllocator& allocator) const;
+    JsonValue& fillJson(JsonValue& object, JsonAllocator& allocator) const;
 };
 
 struct SubGroupInformation {
@@ -42,14 +42,14 @@ struct SubGroupInformation {
     PtrArray<PathList> resources;
     PtrArray<AtlasResourceInformation> atlasResources;
 
-    rapidjson::Value& fillJson(rapidjson::Value& object, JsonAllocator& allocator) const;
+    JsonValue& fillJson(JsonValue& object, JsonAllocator& allocator) const;
 };
 
 struct GroupInformation {
     StringBuffer id;
     PtrArray<SubGroupInformation> subGroups;
 
-    rapidjson::Value& fillJson(rapidjson::Value& object, JsonAllocator& allocator) const;
+    JsonValue& fillJson(JsonValue& object, JsonAllocator& allocator) const;
 };
 
 struct PackageInformation {
@@ -57,5 +57,5 @@ struct PackageInformation {
     bool useMoreAtlasInformation = false;
     PtrArray<GroupInformation> groups;
 
-    rapidjson::Value& fillJson(rapidjson::Value& object, JsonAllocator& allocator) const;
+    JsonValue& fillJson(JsonValue& object, JsonAllocator& allocator) const;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "core/PtrArray.h"
 #include "core/StringBuffer.h"
 #include "description/PackageInformation.h"
@@ -18,3 +20,19 @@ void buildPackageInformation(PackageInformation& target, const StringBuffer& pac
                              const PtrArray<SubGroupInfo>& subGroupInfos, const PtrArray<TextureInfo>& textureInfos,
                              const PtrArray<PacketHeader>& packetHeaders,
                              const PtrArray<PacketFileList>& packetFileLists);
+
+// What visitPackageInformation calls, each when set: at the start of each
+// group with its "ID", with each described slot in order, at each group's end.
+struct PackageInformationVisitor {
+    std::function<void(const StringBuffer& groupId)> groupStart;
+    std::function<void(SubGroupInformation& subGroup)> slot;
+    std::function<void()> groupEnd;
+};
+
+// The walk of buildPackageInformation, with its checks and errors, without
+// keeping the description: each slot's description lives only for its call,
+// so a package costs the memory of one subgroup's description.
+void visitPackageInformation(const PtrArray<CompositeGroup>& compositeGroups,
+                             const PtrArray<SubGroupInfo>& subGroupInfos, const PtrArray<TextureInfo>& textureInfos,
+                             const PtrArray<PacketHeader>& packetHeaders,
+                             const PtrArray<PacketFileList>& packetFileLists, const PackageInformationVisitor& visitor);

@@ -4,18 +4,30 @@
 #include "core/FileSystem.h"
 #include "description/parseTextureFormatIndex.h"
 
+namespace {
+
+// An index file lists a few hundred formats at most; anything far larger is
+// not one (and a device such as /dev/zero is never read on and on).
+constexpr std::uint64_t indexFileSizeLimit = std::uint64_t{64} << 20U;
+
+} // namespace
+
 TextureFormatIndex loadTextureFormatIndex(Console& console, const std::optional<std::string>& givenPath) {
     console.line("Please Choose TextureFormat Index Information File");
-    PathList path;
-    chooseFile(console, path, givenPath);
-    console.line("InPut : " + std::string(path.join().view()));
+    const std::string path = chooseFile(console, givenPath);
+    console.line("InPut : " + path);
 
-    const std::optional<std::string> bytes = readWholeFile(path);
+    const std::optional<std::string> bytes = readWholeFile(path, indexFileSizeLimit);
     if (!bytes) {
         throw RunAborted({"TextureFormat Index Information File : Not Exist"}, false);
     }
     std::optional<TextureFormatIndex> table = parseTextureFormatIndex(*bytes);
     if (!table) {
+        if (startsWithByteOrderMark(*bytes)) {
+            throw RunAborted({"TextureFormat Index Information File : Format Error",
+                              "\tthe file starts with a UTF-8 byte order mark; save it without one"},
+                             false);
+        }
         throw RunAborted({"TextureFormat Index Information File : Format Error"}, false);
     }
     return std::move(*table);

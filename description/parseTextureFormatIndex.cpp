@@ -1,7 +1,8 @@
 #include "description/parseTextureFormatIndex.h"
 
-#include <rapidjson/document.h>
 #include <rapidjson/memorystream.h>
+
+#include "core/JsonTypes.h"
 
 namespace {
 
@@ -18,7 +19,7 @@ constexpr std::string_view utf8ByteOrderMark = "\xEF\xBB\xBF";
 constexpr unsigned indexParseFlags =
     rapidjson::kParseCommentsFlag | rapidjson::kParseTrailingCommasFlag | rapidjson::kParseIterativeFlag;
 
-FormatEntry readEntry(const rapidjson::Value& element) {
+FormatEntry readEntry(const JsonValue& element) {
     FormatEntry entry;
     const auto index = element.FindMember("Index");
     entry.index = (index != element.MemberEnd() && index->value.IsUint()) ? index->value.GetUint() : 0xFFFFFFFFU;
@@ -31,12 +32,14 @@ FormatEntry readEntry(const rapidjson::Value& element) {
 
 } // namespace
 
+bool startsWithByteOrderMark(std::string_view bytes) { return bytes.starts_with(utf8ByteOrderMark); }
+
 std::optional<TextureFormatIndex> parseTextureFormatIndex(std::string_view bytes) {
-    if (bytes.size() < shortestIndexFile || bytes.starts_with(utf8ByteOrderMark)) {
+    if (bytes.size() < shortestIndexFile || startsWithByteOrderMark(bytes)) {
         return std::nullopt;
     }
 
-    rapidjson::Document document;
+    JsonDocument document;
     rapidjson::MemoryStream stream(bytes.data(), bytes.size());
     document.ParseStream<indexParseFlags, rapidjson::UTF8<>>(stream);
     // The parser takes a zero byte for the end of its input; anything after
@@ -49,10 +52,10 @@ std::optional<TextureFormatIndex> parseTextureFormatIndex(std::string_view bytes
     if (list == document.MemberEnd() || !list->value.IsArray()) {
         return std::nullopt;
     }
-    const rapidjson::Value& elements = list->value;
+    const JsonValue& elements = list->value;
     TextureFormatIndex table;
     table.reserve(elements.Size());
-    for (const rapidjson::Value& element : elements.GetArray()) {
+    for (const JsonValue& element : elements.GetArray()) {
         if (!element.IsObject()) {
             return std::nullopt;
         }

@@ -16,3 +16,7 @@
 // object, a "TextureFormat" that is missing or not an array, or an element
 // that is not an object.
 std::optional<TextureFormatIndex> parseTextureFormatIndex(std::string_view bytes);
+
+// True when the bytes start with the UTF-8 byte-order mark some editors put
+// at the start of a text file (which parseTextureFormatIndex refuses).
+bool startsWithByteOrderMark(std::string_view bytes);

@@ -1,42 +1,60 @@
 #include "description/writeDescriptionFile.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <stdexcept>
 
-#include <rapidjson/prettywriter.h>
 #include <rapidjson/stringbuffer.h>
 
 #include "core/Constants.h"
 #include "core/FatalError.h"
-#include "core/FileSystem.h"
 
 namespace {
 
 constexpr std::size_t initialTextCapacity = 256;
 constexpr std::size_t writerStackBytes = 512;
 
+template <typename Writer>
+void setUp(Writer& writer) {
+    writer.SetIndent('\t', 1);
+}
+
 } // namespace
 
-std::string descriptionText(const rapidjson::Value& root) {
-    rapidjson::StringBuffer buffer(nullptr, initialTextCapacity);
+void DescriptionStream::Flush() {
+    sink_.write(std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(buffer_), used_));
+    used_ = 0;
+}
+
+std::string descriptionText(const JsonValue& root) {
+    rapidjson::GenericStringBuffer<rapidjson::UTF8<>, ThrowingJsonAllocator> buffer(nullptr, initialTextCapacity);
     // No validation flag: bytes from 0x80 up are copied as they are, since
     // names are in whatever code page the package and the system use.
-    rapidjson::PrettyWriter<rapidjson::StringBuffer> writer(buffer, nullptr, writerStackBytes);
-    writer.SetIndent('\t', 1);
+    rapidjson::PrettyWriter<decltype(buffer), rapidjson::UTF8<>, rapidjson::UTF8<>, ThrowingJsonAllocator> writer(
+        buffer, nullptr, writerStackBytes);
+    setUp(writer);
     if (!root.Accept(writer)) {
         throw std::logic_error("description could not be serialised");
     }
     return std::string(buffer.GetString(), buffer.GetSize());
 }
 
-void writeDescriptionFile(const rapidjson::Value& root) {
-    const std::string text = descriptionText(root);
+void writeDescriptionFile(OutputFolder& folder, const std::function<void(DescriptionWriter&)>& describe) {
     const PathList& path = descriptionFilePath();
-    const std::optional<std::string> failure = writeWholeFile(
-        path, std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+    const std::optional<std::string> failure = folder.writeFile(path, [&describe](FileSink& sink) {
+        // The stream's buffer is large; it lives on the heap, not the stack.
+        const auto stream = std::make_unique<DescriptionStream>(sink);
+        DescriptionWriter writer(*stream, nullptr, writerStackBytes);
+        setUp(writer);
+        describe(writer);
+        if (!writer.IsComplete()) {
+            throw std::logic_error("description left unfinished");
+        }
+        stream->Flush();
+    });
     if (failure) {
-        throw RunAborted({std::string(path.join().view()) + " : CanNot Write : " + *failure}, true);
+        throw RunAborted({OutputFolder::shown(path) + " : CanNot Write : " + *failure}, true);
     }
 }

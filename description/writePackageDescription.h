@@ -1,12 +1,15 @@
 #pragma once
 
+#include "core/OutputFolder.h"
 #include "core/StringBuffer.h"
 #include "package/PackageRecords.h"
 
 // Describes the package read into `records` and writes the description as
-// "Information.json" in the current directory. `packageFileName` is the
-// package file's own name (its "ID"). The whole description is built and
-// checked before the file is touched: a malformed package throws
-// PackageFormatError and writes nothing; a file that cannot be written throws
-// RunAborted.
-void writePackageDescription(const StringBuffer& packageFileName, const PackageRecords& records);
+// "Information.json" in `folder`. `packageFileName` is the package file's own
+// name (its "ID"). The description is written as it is made, one subgroup at
+// a time, so it costs the memory of one subgroup's description, not of the
+// file. Every subgroup is checked before the file is touched: a malformed
+// package throws PackageFormatError and writes nothing; a file that cannot be
+// written throws RunAborted.
+void writePackageDescription(OutputFolder& folder, const StringBuffer& packageFileName,
+                             const PackageRecords& records);

@@ -8,12 +8,12 @@
 #include "package/openPacketBlocks.h"
 #include "package/writePacketFiles.h"
 
-void extractPacket(const PathList& outputFolder, ByteSpan package, std::uint32_t packetOffset,
+void extractPacket(OutputFolder& folder, const PathList& base, ByteSpan package, std::uint32_t packetOffset,
                    const PacketHeader& header, const PacketFileList& files, std::string_view packetLabel) {
     // Cheap checks first: a bad list should not cost an inflation.
     checkPacketFiles(files, header.resourceDataSize, header.atlasDataSize, packetLabel);
     const PacketBlocks blocks = openPacketBlocks(package, packetOffset, header, packetLabel);
-    writePacketFiles(outputFolder, blocks.resourceData(), blocks.atlasData(), files, packetLabel);
+    writePacketFiles(folder, base, blocks.resourceData(), blocks.atlasData(), files, packetLabel);
 }
 
 namespace {
@@ -33,10 +33,10 @@ std::string subGroupLabel(const PackageRecords& records, std::uint32_t subGroupI
 
 } // namespace
 
-void extractPacket(const PathList& outputFolder, ByteSpan package, const PackageRecords& records,
+void extractPacket(OutputFolder& folder, const PathList& base, ByteSpan package, const PackageRecords& records,
                    std::uint32_t subGroupIndex) {
     const SubGroupInfo& subGroup = checkedSubGroup(records, subGroupIndex);
-    extractPacket(outputFolder, package, subGroup.packetOffset, records.packetHeaders[subGroupIndex],
+    extractPacket(folder, base, package, subGroup.packetOffset, records.packetHeaders[subGroupIndex],
                   records.packetFileLists[subGroupIndex], subGroupLabel(records, subGroupIndex));
 }
 
@@ -55,9 +55,9 @@ PacketBlocks openSubGroupPacket(ByteSpan package, const PackageRecords& records,
     return openPacketBlocks(package, subGroup.packetOffset, header, label);
 }
 
-void writeSubGroupPacket(const PathList& outputFolder, const PacketBlocks& blocks, const PackageRecords& records,
-                         std::uint32_t subGroupIndex) {
+void writeSubGroupPacket(OutputFolder& folder, const PathList& base, const PacketBlocks& blocks,
+                         const PackageRecords& records, std::uint32_t subGroupIndex) {
     (void)checkedSubGroup(records, subGroupIndex);
-    writePacketFiles(outputFolder, blocks.resourceData(), blocks.atlasData(), records.packetFileLists[subGroupIndex],
+    writePacketFiles(folder, base, blocks.resourceData(), blocks.atlasData(), records.packetFileLists[subGroupIndex],
                      subGroupLabel(records, subGroupIndex));
 }

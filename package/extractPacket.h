@@ -4,21 +4,22 @@
 #include <string_view>
 
 #include "core/Bytes.h"
+#include "core/OutputFolder.h"
 #include "core/PathList.h"
 #include "package/PackageRecords.h"
 #include "package/openPacketBlocks.h"
 
-// Makes the files of one packet available below `outputFolder` (relative to
-// the current directory): checks the file list against the declared block
+// Makes the files of one packet available below `base` (such as "Temp") in
+// the output folder `folder`: checks the file list against the declared block
 // sizes, chooses or inflates the data blocks as the compression flags say,
 // and writes every file (writePacketFiles). Damaged packet data throws
 // PackageFormatError before anything is written; a file that cannot be
 // written throws RunAborted.
-void extractPacket(const PathList& outputFolder, ByteSpan package, std::uint32_t packetOffset,
+void extractPacket(OutputFolder& folder, const PathList& base, ByteSpan package, std::uint32_t packetOffset,
                    const PacketHeader& header, const PacketFileList& files, std::string_view packetLabel);
 
 // The packet of subgroup `subGroupIndex` of the records read from `package`.
-void extractPacket(const PathList& outputFolder, ByteSpan package, const PackageRecords& records,
+void extractPacket(OutputFolder& folder, const PathList& base, ByteSpan package, const PackageRecords& records,
                    std::uint32_t subGroupIndex);
 
 // The two halves of that extraction, for a caller that inflates a packet
@@ -29,5 +30,5 @@ void extractPacket(const PathList& outputFolder, ByteSpan package, const Package
 // declared block sizes, without inflating anything.
 void checkSubGroupPacketFiles(const PackageRecords& records, std::uint32_t subGroupIndex);
 PacketBlocks openSubGroupPacket(ByteSpan package, const PackageRecords& records, std::uint32_t subGroupIndex);
-void writeSubGroupPacket(const PathList& outputFolder, const PacketBlocks& blocks, const PackageRecords& records,
-                         std::uint32_t subGroupIndex);
+void writeSubGroupPacket(OutputFolder& folder, const PathList& base, const PacketBlocks& blocks,
+                         const PackageRecords& records, std::uint32_t subGroupIndex);

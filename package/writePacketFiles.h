@@ -3,16 +3,16 @@
 #include <string_view>
 
 #include "core/Bytes.h"
+#include "core/OutputFolder.h"
 #include "core/PathList.h"
 #include "package/PackageRecords.h"
 
-// Writes every file of a packet below `outputFolder` (relative to the
-// current directory, created with its parents): resource files (type 0) from
-// `resourceData`, atlas files (type 1) from `atlasData`, each at its path
-// inside the packet with its folders, in one write; existing files are
-// replaced. All entries are checked first (checkPacketFiles), so a damaged
-// list writes nothing. The full current directory is restored on every path
-// out. A file that cannot be created, written or closed throws RunAborted
-// naming it and the system's reason.
-void writePacketFiles(const PathList& outputFolder, ByteSpan resourceData, ByteSpan atlasData,
+// Writes every file of a packet below `base` (a folder such as "Temp") in the
+// output folder `folder`: resource files (type 0) from `resourceData`, atlas
+// files (type 1) from `atlasData`, each at its path inside the packet with its
+// folders; existing files are replaced, each only once its new content is
+// complete. All entries are checked first (checkPacketFiles), so a damaged
+// list writes nothing. A file that cannot be written throws RunAborted naming
+// it and the system's reason.
+void writePacketFiles(OutputFolder& folder, const PathList& base, ByteSpan resourceData, ByteSpan atlasData,
                       const PacketFileList& files, std::string_view packetLabel = "packet");

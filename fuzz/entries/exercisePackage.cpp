@@ -71,7 +71,7 @@ void exercisePackage(ByteSpan package) {
                                 records.groups, records.subGroups, records.textures, records.packetHeaders,
                                 records.packetFileLists);
         JsonAllocator allocator;
-        rapidjson::Value root(rapidjson::kObjectType);
+        JsonValue root(rapidjson::kObjectType);
         information.fillJson(root, allocator);
         const std::string text = descriptionText(root);
         // The text always holds at least the root object's braces.

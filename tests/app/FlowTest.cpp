@@ -110,6 +110,44 @@ TEST_F(Flow, PackageOfFourGibibytesIsRefusedWithItsSize) {
     EXPECT_FALSE(fs::exists(root() / "~huge.obb"));
 }
 
+TEST_F(Flow, FolderGivenAsThePackageSaysSo) {
+    fs::create_directories(root() / "folder.rsb");
+    const std::string package = (root() / "folder.rsb").string();
+    const BinaryRun run = runBinary(root(), {"folder.rsb"}, "");
+    EXPECT_EQ(run.out, banner + package + "\nInPut : " + package + "\nResourcePackage : CanNot Read : " + package +
+                           " : is a folder, not a package file\nNow Exit\n");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_FALSE(fs::exists(root() / "~folder.rsb"));
+}
+
+// A backslash in a path the user gives is part of a name on this system.
+TEST_F(Flow, BackslashesInTheUsersPathsAreNameBytes) {
+    writeEmptyPackage(root() / "my\\pkg.rsb");
+    writeFile(root() / "index.json", R"({"TextureFormat": []})");
+    const BinaryRun beside = runBinary(root(), {"my\\pkg.rsb", "-f", "index.json"}, "");
+    EXPECT_EQ(beside.status, 0) << beside.out;
+    EXPECT_NE(beside.out.find("\nInPut : " + (root() / "my\\pkg.rsb").string() + "\n"), std::string::npos);
+    EXPECT_TRUE(fs::is_regular_file(root() / "~my\\pkg.rsb" / "Information.json"));
+    EXPECT_NE(readFileText(root() / "~my\\pkg.rsb" / "Information.json").find("\"ID\": \"my\\\\pkg.rsb\""),
+              std::string::npos);
+
+    const BinaryRun given = runBinary(root(), {"my\\pkg.rsb", "-f", "index.json", "-o", "odd\\name"}, "");
+    EXPECT_EQ(given.status, 0) << given.out;
+    EXPECT_TRUE(fs::is_regular_file(root() / "odd\\name" / "Information.json"));
+    EXPECT_FALSE(fs::exists(root() / "odd"));
+}
+
+TEST_F(Flow, IndexFileWithAByteOrderMarkSaysSo) {
+    writeEmptyPackage(root() / "p.obb");
+    writeFile(root() / "index.json", "\xEF\xBB\xBF{\"TextureFormat\": []}");
+    const BinaryRun run = runBinary(root(), {"p.obb", "-f", "index.json"}, "");
+    EXPECT_TRUE(run.out.ends_with("TextureFormat Index Information File : Format Error\n"
+                                  "\tthe file starts with a UTF-8 byte order mark; save it without one\n"
+                                  "Now Exit\n"))
+        << run.out;
+    EXPECT_EQ(run.status, 1);
+}
+
 TEST_F(Flow, BadCommandLineExitsWithUsage) {
     const BinaryRun run = runBinary(root(), {"a.obb", "--no-such-option"}, "");
     EXPECT_EQ(run.status, 2);

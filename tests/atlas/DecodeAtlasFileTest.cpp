@@ -33,8 +33,14 @@ FormatEntry format(const char* name) {
     return entry;
 }
 
+// Larger than any input these tests write.
+constexpr std::uint64_t inputLimit = std::uint64_t{1} << 30U;
+
+// Decodes with the current folder as the output folder.
 DecodeOutcome decodeFile(const std::string& input, const std::string& output, ImageSize size, const char* name) {
-    return decodeAtlasFile(PathList::fromText(input), PathList::fromText(output), size, format(name));
+    OutputFolder folder(".");
+    return decodeAtlasFile(folder, PathList::fromText(input), PathList::fromText(output), size, format(name),
+                           inputLimit);
 }
 
 Bytes randomBytes(std::size_t n, unsigned seed) {
@@ -130,6 +136,17 @@ TEST(DecodeAtlasFile, RefusesSizesItCannotDecode) {
     }
 }
 
+TEST(DecodeAtlasFile, InputLargerThanItsLimitIsNotRead) {
+    TempFolder folder;
+    writeFile("atlas", Bytes(65, 1));
+    OutputFolder output(".");
+    const DecodeOutcome outcome =
+        decodeAtlasFile(output, PathList::fromText("atlas"), PathList::fromText("out.png"), {4, 4}, format("RGBA32"), 64);
+    EXPECT_FALSE(outcome.succeeded);
+    EXPECT_EQ(outcome.failureReason, "cannot read atlas : holds 65 bytes, more than the 64 expected at most");
+    EXPECT_FALSE(fs::exists("out.png"));
+}
+
 TEST(DecodeAtlasFile, MissingInputFails) {
     TempFolder folder;
     const DecodeOutcome outcome = decodeFile("Temp/absent", "out.png", {4, 4}, "RGBA32");
@@ -145,7 +162,7 @@ TEST(DecodeAtlasFile, OutputThatCannotBeCreatedFails) {
     // A parent folder of the output path is a regular file.
     const DecodeOutcome outcome = decodeFile("atlas", "blocker/out.png", {4, 4}, "RGBA32");
     EXPECT_FALSE(outcome.succeeded);
-    EXPECT_NE(outcome.failureReason.find("cannot create"), std::string::npos) << outcome.failureReason;
+    EXPECT_EQ(outcome.failureReason, "cannot write blocker/out.png : Not a directory");
 }
 
 // Limits the size of files this process may write, so that writing the PNG
@@ -172,8 +189,8 @@ private:
 };
 
 // A PNG larger than the file-size limit: a large one fails while libpng
-// writes (stream buffer overflows), a small one only when the buffered bytes
-// are flushed at close. Either way the partial file is removed.
+// writes, a small one at its last write. Either way the partial file is
+// removed.
 TEST(DecodeAtlasFile, FailedWriteRemovesPartialFile) {
     struct Case {
         const char* name;
@@ -190,6 +207,7 @@ TEST(DecodeAtlasFile, FailedWriteRemovesPartialFile) {
         EXPECT_FALSE(outcome.succeeded) << c.name;
         EXPECT_NE(outcome.failureReason.find("cannot write"), std::string::npos) << outcome.failureReason;
         EXPECT_FALSE(fs::exists("out/atlas.png")) << c.name;
+        EXPECT_TRUE(fs::is_empty("out")) << c.name << ": the temporary file must go too";
     }
 }
 

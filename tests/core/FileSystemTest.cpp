@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -44,104 +48,116 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ChooseFile, PromptsReadsOneLineAndPrintsThePath) {
     ConsoleCapture capture("/pkg/a.obb\nrest\n");
-    PathList list;
     const fs::path before = fs::current_path();
-    chooseFile(capture.console(), list, std::nullopt);
+    EXPECT_EQ(chooseFile(capture.console(), std::nullopt), "/pkg/a.obb");
     EXPECT_EQ(capture.output(), "Path : /pkg/a.obb\n");
-    ASSERT_EQ(list.count(), 3U);
-    EXPECT_EQ(list[0].view(), "");
-    EXPECT_EQ(list[2].view(), "a.obb");
     EXPECT_EQ(fs::current_path(), before);
 }
 
 TEST(ChooseFile, EndOfInputIsACancelledChoice) {
     ConsoleCapture capture("");
-    PathList list;
-    chooseFile(capture.console(), list, std::nullopt);
+    EXPECT_EQ(chooseFile(capture.console(), std::nullopt), "");
     EXPECT_EQ(capture.output(), "Path : \n");
-    ASSERT_EQ(list.count(), 1U);
-    EXPECT_EQ(list[0].length(), 0U);
 }
 
 TEST(ChooseFile, GivenPathIsPrintedWithoutPrompt) {
     ConsoleCapture capture("");
-    PathList list;
-    chooseFile(capture.console(), list, std::string("/a/b.rsb"));
+    EXPECT_EQ(chooseFile(capture.console(), std::string("/a/b.rsb")), "/a/b.rsb");
     EXPECT_EQ(capture.output(), "/a/b.rsb\n");
 }
 
-TEST(OpenForWrite, CreatesParentFoldersOnly) {
-    TempFolder folder;
-    FileHandle handle;
-    openForWrite(handle, PathList::fromText("Temp/x/y.dat"));
-    ASSERT_TRUE(handle);
-    handle.release();
-    EXPECT_TRUE(fs::is_directory("Temp/x"));
-    EXPECT_TRUE(fs::is_regular_file("Temp/x/y.dat"));
+// A path from the user is the system's path: a backslash is part of a name
+// on POSIX, not a separator.
+struct SystemPathCase {
+    const char* name;
+    std::string path;
+    std::string fileName;
+    std::string folder;
+};
 
-    openForWrite(handle, PathList::fromText("Information.json"));
-    ASSERT_TRUE(handle);
-    handle.release();
-    EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 2);
+class SystemPaths : public testing::TestWithParam<SystemPathCase> {};
+
+TEST_P(SystemPaths, SplitOnlyAtTheSystemsSeparator) {
+    EXPECT_EQ(fileNameOf(GetParam().path), GetParam().fileName);
+    EXPECT_EQ(folderOf(GetParam().path), GetParam().folder);
 }
 
-TEST(OpenForWrite, FileInTheWayOfAFolderGivesNoStream) {
-    TempFolder folder;
-    { std::ofstream("Temp") << "not a folder"; }
-    FileHandle handle;
-    errno = 0;
-    openForWrite(handle, PathList::fromText("Temp/x/y.dat"));
-    EXPECT_FALSE(handle);
-    EXPECT_NE(errno, 0);
-    EXPECT_TRUE(fs::is_regular_file("Temp"));
-}
+INSTANTIATE_TEST_SUITE_P(
+    Paths, SystemPaths,
+    testing::Values(SystemPathCase {"Plain", "/games/main.obb", "main.obb", "/games"},
+                    SystemPathCase {"BackslashInName", "/games/my\\pkg.rsb", "my\\pkg.rsb", "/games"},
+                    SystemPathCase {"AtTheRoot", "/a.rsb", "a.rsb", "/"},
+                    SystemPathCase {"BareName", "a.rsb", "a.rsb", "."}),
+    [](const testing::TestParamInfo<SystemPathCase>& row) { return row.param.name; });
 
-TEST(OpenForRead, MissingFileGivesNoStreamAndCreatesNothing) {
+TEST(ReadWholeFile, ReadsAFileWithABackslashInItsName) {
     TempFolder folder;
-    FileHandle handle;
-    openForRead(handle, PathList::fromText("missing/file"));
-    EXPECT_FALSE(handle);
-    EXPECT_TRUE(fs::is_empty("."));
-}
-
-TEST(CreateFolderChain, ExistingFoldersAreFine) {
-    TempFolder folder;
-    fs::create_directories("a/b");
-    createFolderChain(PathList::fromText("a/b/c"), 3);
-    EXPECT_TRUE(fs::is_directory("a/b/c"));
-}
-
-TEST(WholeFile, WritesReadsAndReportsFailures) {
-    TempFolder folder;
-    const std::vector<std::uint8_t> bytes = {1, 2, 0, 3};
-    EXPECT_FALSE(writeWholeFile(PathList::fromText("d/f.bin"), bytes).has_value());
+    std::ofstream("my\\pkg.bin", std::ios::binary) << std::string("\x01\x02\x00\x03", 4);
     std::string reason;
-    const std::optional<std::string> back = readWholeFile(PathList::fromText("d/f.bin"), &reason);
-    ASSERT_TRUE(back.has_value());
+    const std::optional<std::string> back = readWholeFile((folder.path() / "my\\pkg.bin").string(), 100, &reason);
+    ASSERT_TRUE(back.has_value()) << reason;
     EXPECT_EQ(*back, std::string("\x01\x02\x00\x03", 4));
-
-    std::ofstream("plain") << "x";
-    const std::optional<std::string> failure = writeWholeFile(PathList::fromText("plain/inside.bin"), bytes);
-    ASSERT_TRUE(failure.has_value()) << "a file cannot be written below a plain file";
-    EXPECT_FALSE(failure->empty());
-    EXPECT_FALSE(readWholeFile(PathList::fromText("nothing"), &reason).has_value());
-    EXPECT_FALSE(reason.empty());
 }
 
-TEST(WholeFile, FullDiskIsReportedAndThePartialFileRemoved) {
-    if (!fs::exists("/dev/full")) {
-        GTEST_SKIP() << "/dev/full is not available on this machine";
-    }
-    // Through a link, so that removing the failed file removes the link and
-    // never the device itself.
+// What is not a readable regular file within the limit gives a reason and
+// never a wait or an endless read.
+struct UnreadableCase {
+    const char* name;
+    std::function<std::string(const fs::path&)> prepare; // gives the path to read
+    std::string reason;
+};
+
+class ReadWholeFileRefuses : public testing::TestWithParam<UnreadableCase> {};
+
+TEST_P(ReadWholeFileRefuses, WithAReason) {
     TempFolder folder;
-    fs::create_symlink("/dev/full", "full.bin");
-    const std::vector<std::uint8_t> bytes(100, 7);
-    const std::optional<std::string> failure = writeWholeFile(PathList::fromText("full.bin"), bytes);
-    ASSERT_TRUE(failure.has_value()) << "a write to a full device must not pass as success";
-    EXPECT_EQ(*failure, "No space left on device");
-    EXPECT_FALSE(fs::exists(fs::symlink_status("full.bin")));
-    EXPECT_TRUE(fs::exists("/dev/full"));
+    const std::string path = GetParam().prepare(folder.path());
+    std::string reason;
+    EXPECT_FALSE(readWholeFile(path, 16, &reason).has_value());
+    EXPECT_EQ(reason, GetParam().reason);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, ReadWholeFileRefuses,
+    testing::Values(
+        UnreadableCase {"Missing", [](const fs::path& root) { return (root / "nothing").string(); },
+                        "No such file or directory"},
+        UnreadableCase {"Folder", [](const fs::path& root) { return root.string(); }, "Is a directory"},
+        UnreadableCase {"Fifo",
+                        [](const fs::path& root) {
+                            const fs::path fifo = root / "fifo";
+                            EXPECT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+                            return fifo.string();
+                        },
+                        "not a regular file"},
+        UnreadableCase {"Device", [](const fs::path&) { return std::string("/dev/zero"); }, "not a regular file"},
+        UnreadableCase {"TooLarge",
+                        [](const fs::path& root) {
+                            std::ofstream(root / "big") << std::string(17, 'x');
+                            return (root / "big").string();
+                        },
+                        "larger than 16 bytes"}),
+    [](const testing::TestParamInfo<UnreadableCase>& row) { return row.param.name; });
+
+TEST(ReadExactly, SaysWhenTheFileEndsEarly) {
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    ASSERT_EQ(::write(ends[1], "abc", 3), 3);
+    ::close(ends[1]);
+    std::vector<std::uint8_t> bytes(5);
+    EXPECT_EQ(readExactly(ends[0], bytes), "read 3 of its 5 bytes: it became shorter while it was read");
+    ::close(ends[0]);
+}
+
+TEST(ReadExactly, ReadsAllItIsAskedFor) {
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    ASSERT_EQ(::write(ends[1], "abcdef", 6), 6);
+    ::close(ends[1]);
+    std::vector<std::uint8_t> bytes(5);
+    EXPECT_EQ(readExactly(ends[0], bytes), std::nullopt);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "abcde");
+    ::close(ends[0]);
 }
 
 } // namespace

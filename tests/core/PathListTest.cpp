@@ -93,8 +93,8 @@ TEST(PathList, ReleaseIsHarmlessTwice) {
 }
 
 TEST(PathList, ToJsonArrayPushesEveryComponent) {
-    rapidjson::Document document;
-    rapidjson::Value array(rapidjson::kArrayType);
+    JsonDocument document;
+    JsonValue array(rapidjson::kArrayType);
     PathList::fromText("/a\xC3\xA9/b").toJsonArray(array, document.GetAllocator());
     ASSERT_EQ(array.Size(), 3U);
     EXPECT_STREQ(array[0].GetString(), "");

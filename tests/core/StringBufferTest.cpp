@@ -54,8 +54,8 @@ TEST(StringBuffer, AssignFromAbsentGivesAbsent) {
 }
 
 TEST(StringBuffer, AssignJsonStringKeepsEmbeddedZeroBytes) {
-    rapidjson::Document document;
-    rapidjson::Value value;
+    JsonDocument document;
+    JsonValue value;
     value.SetString("x\0y", 3, document.GetAllocator());
     StringBuffer text;
     text.assignJsonString(value);

@@ -25,24 +25,27 @@ std::string golden(const char* name) {
 
 TEST(WritePackageDescription, PackageWithoutGroupsGivesFiveLinesAndReplacesAnOlderFile) {
     TempFolder folder;
+    OutputFolder out(".");
     {
         std::ofstream(folder.path() / "Information.json", std::ios::binary) << std::string(500, 'x');
     }
-    writePackageDescription(StringBuffer::fromBytes("main.obb"), PackageRecords {});
+    writePackageDescription(out, StringBuffer::fromBytes("main.obb"), PackageRecords {});
     EXPECT_EQ(readFileText(folder.path() / "Information.json"), golden("NoGroups.json"));
 }
 
 TEST(WritePackageDescription, SmallPackageMatchesTheHandWrittenFile) {
     TempFolder folder;
-    writePackageDescription(StringBuffer::fromBytes("pack\xE9.rsb"), smallPackage());
+    OutputFolder out(".");
+    writePackageDescription(out, StringBuffer::fromBytes("pack\xE9.rsb"), smallPackage());
     EXPECT_EQ(readFileText(folder.path() / "Information.json"), golden("SmallPackage.json"));
 }
 
 TEST(WritePackageDescription, MalformedPackageWritesNothing) {
     TempFolder folder;
+    OutputFolder out(".");
     PackageRecords records = smallPackage();
     records.packetFileLists[2].append(resourceFile("late")).type = 9;
-    EXPECT_THROW(writePackageDescription(StringBuffer::fromBytes("p.rsb"), records), PackageFormatError);
+    EXPECT_THROW(writePackageDescription(out, StringBuffer::fromBytes("p.rsb"), records), PackageFormatError);
     EXPECT_FALSE(fs::exists(folder.path() / "Information.json"));
 }
 
@@ -58,7 +61,7 @@ class StringEscapes : public testing::TestWithParam<EscapeCase> {};
 
 TEST_P(StringEscapes, FollowTheJsonRulesAndCopyEverythingElse) {
     JsonAllocator allocator;
-    rapidjson::Value root(rapidjson::kObjectType);
+    JsonValue root(rapidjson::kObjectType);
     addStringMember(root, "ID", GetParam().raw, false, allocator);
     EXPECT_EQ(descriptionText(root), "{\n\t\"ID\": \"" + GetParam().written + "\"\n}");
 }
@@ -80,7 +83,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(DescriptionText, EmptyContainersStayOnTheirMemberLine) {
     JsonAllocator allocator;
-    rapidjson::Value root(rapidjson::kObjectType);
+    JsonValue root(rapidjson::kObjectType);
     addObjectMember(root, "O", allocator);
     addArrayMember(addObjectMember(root, "P", allocator), "A", allocator);
     addUintMember(root, "N", 4294967295U, false, allocator);
@@ -105,9 +108,10 @@ class DescriptionWriteFailure : public testing::TestWithParam<WriteFailureCase> 
 
 TEST_P(DescriptionWriteFailure, AbortsTheRunNamingTheFileAndTheReason) {
     TempFolder folder;
+    OutputFolder out(".");
     GetParam().prepare(folder.path() / "Information.json");
     try {
-        writePackageDescription(StringBuffer::fromBytes("main.obb"), smallPackage());
+        writePackageDescription(out, StringBuffer::fromBytes("main.obb"), smallPackage());
         FAIL() << "no error raised";
     } catch (const RunAborted& aborted) {
         ASSERT_EQ(aborted.lines().size(), 1U);
@@ -120,11 +124,11 @@ TEST_P(DescriptionWriteFailure, AbortsTheRunNamingTheFileAndTheReason) {
 INSTANTIATE_TEST_SUITE_P(
     Causes, DescriptionWriteFailure,
     testing::Values(
-        WriteFailureCase {"CannotBeCreated", [](const fs::path& file) { fs::create_directory(file); },
+        WriteFailureCase {"EmptyFolderInTheWay", [](const fs::path& file) { fs::create_directory(file); },
                           "Is a directory", true},
-        // Every write to this device fails for want of space: a short write.
-        WriteFailureCase {"DiskFull", [](const fs::path& file) { fs::create_symlink("/dev/full", file); },
-                          "No space left on device", false}),
+        // A folder cannot be replaced by a file.
+        WriteFailureCase {"FolderInTheWay", [](const fs::path& file) { fs::create_directories(file / "inner"); },
+                          "Is a directory", true}),
     [](const testing::TestParamInfo<WriteFailureCase>& row) { return row.param.name; });
 
 } // namespace

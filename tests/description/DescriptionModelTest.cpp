@@ -128,10 +128,10 @@ class ResIdJson : public testing::TestWithParam<ResIdCase> {};
 
 TEST_P(ResIdJson, ZeroAndAllOnesAreNull) {
     JsonAllocator allocator;
-    rapidjson::Value object(rapidjson::kObjectType);
+    JsonValue object(rapidjson::kObjectType);
     buildSlot(GetParam().resId, 0, 0).fillJson(object, allocator);
     ASSERT_TRUE(object.HasMember("ResID"));
-    const rapidjson::Value& value = object["ResID"];
+    const JsonValue& value = object["ResID"];
     if (GetParam().written) {
         ASSERT_TRUE(value.IsUint());
         EXPECT_EQ(value.GetUint(), *GetParam().written);
@@ -155,10 +155,10 @@ class AtlasJson : public testing::TestWithParam<AtlasNullCase> {};
 TEST_P(AtlasJson, EachMissingFieldIsNullAndOthersKeepTheirValue) {
     const AtlasNullCase& row = GetParam();
     JsonAllocator allocator;
-    rapidjson::Value object(rapidjson::kObjectType);
+    JsonValue object(rapidjson::kObjectType);
     row.atlas.fillJson(object, allocator);
 
-    const auto check = [](const rapidjson::Value& value, bool isNull, std::uint32_t expected) {
+    const auto check = [](const JsonValue& value, bool isNull, std::uint32_t expected) {
         if (isNull) {
             EXPECT_TRUE(value.IsNull());
         } else {
@@ -189,7 +189,7 @@ TEST(PackageInformationJson, AbsentPackageNameIsNull) {
     PackageInformation information;
     buildPackageInformation(information, StringBuffer {}, false, {}, {}, {}, {}, {});
     JsonAllocator allocator;
-    rapidjson::Value root(rapidjson::kObjectType);
+    JsonValue root(rapidjson::kObjectType);
     information.fillJson(root, allocator);
     EXPECT_TRUE(root["ID"].IsNull());
     EXPECT_TRUE(root["Group"].IsArray());

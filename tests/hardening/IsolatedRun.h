@@ -109,6 +109,8 @@ public:
             const auto relative = path.lexically_relative(output());
             if (relative.empty() || *relative.begin() == "..") {
                 problem("wrote outside its output folder: " + path.string());
+            } else if (path.filename().string().find("resunpack-partial") != std::string::npos) {
+                problem("temporary file left: " + path.string());
             } else if (entry.is_regular_file() && path.extension() == ".png" && !endsWithIend(path)) {
                 problem("incomplete PNG left: " + path.string());
             }

@@ -1,0 +1,394 @@
+// The output folder's promises, through the real binary: whatever the folder
+// holds before the run (links pointing outside, dangling links, FIFOs, a link
+// to a device), nothing outside it changes and the run ends with a message;
+// an interrupted run leaves only complete files; a run short of memory ends
+// with a message, not a signal; a terminal never receives a name's control
+// bytes.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "IsolatedRun.h"
+#include "SpawnedRun.h"
+#include "atlas/PngFile.h"
+#include "packagewriter/writePackage.h"
+
+namespace fs = std::filesystem;
+namespace pw = packagewriter;
+
+namespace {
+
+std::vector<std::uint8_t> noise(std::size_t count, std::uint32_t seed) {
+    std::mt19937 random(seed);
+    std::vector<std::uint8_t> bytes(count);
+    for (std::uint8_t& byte : bytes) {
+        byte = static_cast<std::uint8_t>(random());
+    }
+    return bytes;
+}
+
+// What a folder tree holds, links and special files included (never
+// followed): path -> kind and content or link target.
+std::map<std::string, std::string> snapshot(const fs::path& root, const fs::path& skipped = {}) {
+    std::map<std::string, std::string> tree;
+    for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
+        const fs::path& path = it->path();
+        if (!skipped.empty() && path == skipped) {
+            it.disable_recursion_pending();
+            continue;
+        }
+        const std::string name = path.lexically_relative(root).string();
+        const fs::file_status status = it->symlink_status();
+        if (fs::is_symlink(status)) {
+            tree[name] = "link -> " + fs::read_symlink(path).string();
+        } else if (fs::is_regular_file(status)) {
+            tree[name] = "file: " + readFileText(path);
+        } else if (fs::is_directory(status)) {
+            tree[name] = "folder";
+        } else {
+            tree[name] = "special";
+        }
+    }
+    return tree;
+}
+
+bool hasTemporaryLeftover(const fs::path& root) {
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        if (entry.path().filename().string().find("resunpack-partial") != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A fresh work folder: the package, the index file, the output folder "out"
+// and a folder "outside" that links may point at.
+class WorkFolder {
+public:
+    WorkFolder() {
+        std::string pattern = (fs::temp_directory_path() / "resunpack-safe-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            throw std::runtime_error("cannot make a temporary folder");
+        }
+        root_ = pattern;
+        fs::create_directories(root_ / "outside");
+        std::ofstream(root_ / "index.json", std::ios::binary) << sampleIndexText;
+    }
+    WorkFolder(const WorkFolder&) = delete;
+    WorkFolder& operator=(const WorkFolder&) = delete;
+    ~WorkFolder() {
+        std::error_code ignored;
+        fs::remove_all(root_, ignored);
+    }
+    const fs::path& root() const { return root_; }
+    fs::path out() const { return root_ / "out"; }
+    fs::path outside() const { return root_ / "outside"; }
+
+    SpawnSettings settings(const std::string& package) const {
+        SpawnSettings settings;
+        settings.folder = root_;
+        settings.arguments = {package, "-f", "index.json", "-o", "out", "--skip-unknown", "--jobs", "2"};
+        return settings;
+    }
+
+private:
+    fs::path root_;
+};
+
+// --- Things in the way ---------------------------------------------------------
+
+// One packet: a resource file, an atlas, and an atlas sharing its name with
+// a resource file (so it is decoded back from "Temp").
+pw::Package smallPlan() {
+    pw::Package plan;
+    plan.groups = {pw::Group{"G", {pw::Slot{0, 1, 0}}, {}}};
+    pw::SubGroup sub;
+    sub.name = "S";
+    sub.files = {pw::PacketFile{"res/R.txt", pw::resourceFile, {'r', 'e', 's'}, 0, 0, 0, {}, {}},
+                 pw::PacketFile{"Img/A.ptx", pw::atlasFile, noise(64, 1), 0, 4, 4, {}, {}},
+                 pw::PacketFile{"Img/S.ptx", pw::atlasFile, noise(64, 2), 1, 4, 4, {}, {}},
+                 pw::PacketFile{"Img/S.ptx", pw::resourceFile, noise(64, 3), 0, 0, 0, {}, {}}};
+    plan.subGroups = {sub};
+    plan.textures = {pw::Texture{4, 4, 0, 0, 0, 0}, pw::Texture{4, 4, 0, 0, 0, 0}};
+    return plan;
+}
+
+struct InTheWayCase {
+    const char* name;
+    std::function<void(const fs::path& out, const fs::path& outside)> prepare;
+    std::string message;
+};
+
+class ThingInTheWay : public testing::TestWithParam<InTheWayCase> {};
+
+TEST_P(ThingInTheWay, EndsTheRunNamingItAndChangesNothingOutside) {
+    WorkFolder work;
+    writeBytes(work.root() / "p.rsb", pw::writePackage(smallPlan()).bytes);
+    std::ofstream(work.outside() / "victim") << "precious";
+    fs::create_directories(work.outside() / "Img");
+    std::ofstream(work.outside() / "Img" / "A.ptx") << "keep me";
+    fs::create_directories(work.out());
+    GetParam().prepare(work.out(), work.outside());
+    const auto before = snapshot(work.root(), work.out());
+
+    const SpawnedRun run = spawnBinary(work.settings("p.rsb"));
+    ASSERT_FALSE(run.timedOut) << "the run hung:\n" << run.out;
+    ASSERT_TRUE(run.exited) << "ended by signal " << run.signal << "\n" << run.out;
+    EXPECT_EQ(run.status, 1) << run.out;
+    EXPECT_NE(run.out.find(GetParam().message + "\nNow Exit\n"), std::string::npos) << run.out;
+    EXPECT_EQ(snapshot(work.root(), work.out()), before);
+    EXPECT_FALSE(hasTemporaryLeftover(work.root()));
+}
+
+void linkTo(const fs::path& target, const fs::path& link) {
+    fs::create_directories(link.parent_path());
+    fs::create_symlink(target, link);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Places, ThingInTheWay,
+    testing::Values(
+        InTheWayCase {"TempIsALink", [](const fs::path& out, const fs::path& outside) { linkTo(outside, out / "Temp"); },
+                      "Cannot Write File : Temp : a symbolic link stands where a folder is needed"},
+        InTheWayCase {"OutPutIsALink",
+                      [](const fs::path& out, const fs::path& outside) { linkTo(outside, out / "OutPut"); },
+                      "Cannot Write File : OutPut : a symbolic link stands where a folder is needed"},
+        InTheWayCase {"FolderInsideTempIsALink",
+                      [](const fs::path& out, const fs::path& outside) { linkTo(outside / "Img", out / "Temp/Img"); },
+                      "Cannot Write File : Temp/Img : a symbolic link stands where a folder is needed"},
+        InTheWayCase {"TempFileIsALink",
+                      [](const fs::path& out, const fs::path& outside) {
+                          linkTo(outside / "victim", out / "Temp/res/R.txt");
+                      },
+                      "Cannot Write File : Temp/res/R.txt : a symbolic link stands where a file is needed"},
+        InTheWayCase {"PngIsALink",
+                      [](const fs::path& out, const fs::path& outside) {
+                          linkTo(outside / "victim", out / "OutPut/Img/A.ptx.png");
+                      },
+                      "Cannot Write File : OutPut/Img/A.ptx.png : a symbolic link stands where a file is needed"},
+        InTheWayCase {"PngIsADanglingLink",
+                      [](const fs::path& out, const fs::path& outside) {
+                          linkTo(outside / "not-yet", out / "OutPut/Img/A.ptx.png");
+                      },
+                      "Cannot Write File : OutPut/Img/A.ptx.png : a symbolic link stands where a file is needed"},
+        InTheWayCase {"DescriptionIsALink",
+                      [](const fs::path& out, const fs::path& outside) {
+                          linkTo(outside / "victim", out / "Information.json");
+                      },
+                      "Cannot Write File : Information.json : a symbolic link stands where a file is needed"},
+        InTheWayCase {"FifoAtATempFile",
+                      [](const fs::path& out, const fs::path&) {
+                          fs::create_directories(out / "Temp/res");
+                          ASSERT_EQ(::mkfifo((out / "Temp/res/R.txt").c_str(), 0600), 0);
+                      },
+                      "Cannot Write File : Temp/res/R.txt : a FIFO stands where a file is needed"},
+        InTheWayCase {"DeviceLinkAtASharedAtlasName",
+                      [](const fs::path& out, const fs::path&) { linkTo("/dev/zero", out / "Temp/Img/S.ptx"); },
+                      "Cannot Write File : Temp/Img/S.ptx : a symbolic link stands where a file is needed"}),
+    [](const testing::TestParamInfo<InTheWayCase>& row) { return row.param.name; });
+
+TEST(OutputFolderItself, MayBeALinkTheUserMade) {
+    WorkFolder work;
+    writeBytes(work.root() / "p.rsb", pw::writePackage(smallPlan()).bytes);
+    fs::create_directory_symlink(work.outside(), work.out());
+    const SpawnedRun run = spawnBinary(work.settings("p.rsb"));
+    ASSERT_TRUE(run.exited) << run.out;
+    EXPECT_EQ(run.status, 0) << run.out;
+    EXPECT_TRUE(fs::is_regular_file(work.outside() / "OutPut/Img/A.ptx.png"));
+}
+
+// --- Interrupted runs -------------------------------------------------------------
+
+// Two packets of noise (so nothing shrinks and each atlas takes a moment to
+// encode): resource files and atlases, the second packet compressed.
+pw::Package bulkyPlan() {
+    pw::Package plan;
+    plan.groups = {pw::Group{"G", {pw::Slot{0, 1, 0}, pw::Slot{1, 2, 0}}, {}}};
+    constexpr std::uint32_t side = 256;
+    std::uint32_t texture = 0;
+    for (std::uint32_t k = 0; k < 2; ++k) {
+        pw::SubGroup sub;
+        sub.name = "Bulky" + std::to_string(k);
+        sub.compressionFlags = k == 0 ? 0U : 3U;
+        sub.firstTextureIndex = texture;
+        for (std::uint32_t f = 0; f < 6; ++f) {
+            sub.files.push_back(pw::PacketFile{"res/" + std::to_string(k) + "/r" + std::to_string(f) + ".bin",
+                                               pw::resourceFile, noise(96 * 1024, 10 * k + f), 0, 0, 0, {}, {}});
+        }
+        for (std::uint32_t a = 0; a < 4; ++a) {
+            sub.files.push_back(pw::PacketFile{"img/" + std::to_string(k) + "/a" + std::to_string(a) + ".ptx",
+                                               pw::atlasFile, noise(std::size_t{side} * side * 4U, 100 * k + a), a,
+                                               side, side, {}, {}});
+            plan.textures.push_back(pw::Texture{side, side, 0, 0, 0, 0});
+            ++texture;
+        }
+        plan.subGroups.push_back(sub);
+    }
+    return plan;
+}
+
+// Every regular file below `out` as path -> bytes.
+std::map<std::string, std::string> filesBelow(const fs::path& out) {
+    std::map<std::string, std::string> files;
+    if (!fs::exists(out)) {
+        return files;
+    }
+    for (const auto& entry : fs::recursive_directory_iterator(out)) {
+        if (entry.is_regular_file()) {
+            files[entry.path().lexically_relative(out).generic_string()] = readFileText(entry.path());
+        }
+    }
+    return files;
+}
+
+TEST(InterruptedRun, LeavesOnlyCompleteFilesAndEndsWithTheSignalsStatus) {
+    WorkFolder work;
+    const pw::Package plan = bulkyPlan();
+    writeBytes(work.root() / "p.rsb", pw::writePackage(plan).bytes);
+    std::map<std::string, std::string> packetFiles;
+    for (const pw::SubGroup& sub : plan.subGroups) {
+        for (const pw::PacketFile& file : sub.files) {
+            packetFiles["Temp/" + file.path] = std::string(file.data.begin(), file.data.end());
+        }
+    }
+
+    const SpawnedRun whole = spawnBinary(work.settings("p.rsb"));
+    ASSERT_TRUE(whole.exited && whole.status == 0) << whole.out;
+    const std::map<std::string, std::string> finished = filesBelow(work.out());
+    const auto lines = static_cast<std::size_t>(std::count(whole.out.begin(), whole.out.end(), '\n'));
+
+    std::mt19937 random(20261210);
+    for (int round = 0; round < 16; ++round) {
+        fs::remove_all(work.out());
+        SpawnSettings settings = work.settings("p.rsb");
+        settings.signalNumber = round % 2 == 0 ? SIGINT : SIGTERM;
+        settings.afterLines = std::uniform_int_distribution<std::size_t>(0, lines)(random);
+        settings.afterMicroseconds = std::uniform_int_distribution<unsigned>(0, 30000)(random);
+        const SpawnedRun run = spawnBinary(settings);
+        const std::string context = "round " + std::to_string(round) + ", signal " +
+                                    std::to_string(settings.signalNumber) + " after line " +
+                                    std::to_string(settings.afterLines) + "\n" + run.out;
+        ASSERT_FALSE(run.timedOut) << context;
+        ASSERT_TRUE(run.exited) << "ended by signal " << run.signal << ", " << context;
+        if (run.out.find("\nFinish!\n") == std::string::npos) {
+            EXPECT_EQ(run.status, 128 + settings.signalNumber) << context;
+        }
+        EXPECT_FALSE(hasTemporaryLeftover(work.root())) << context;
+        for (const auto& [path, bytes] : filesBelow(work.out())) {
+            // A file left is one the whole run also leaves, byte for byte, or
+            // an extracted atlas file not yet decoded, with its packet bytes.
+            if (const auto same = finished.find(path); same != finished.end()) {
+                EXPECT_TRUE(bytes == same->second) << path << " differs from the whole run's, " << context;
+            } else if (const auto packet = packetFiles.find(path); packet != packetFiles.end()) {
+                EXPECT_TRUE(bytes == packet->second) << path << " is not its packet bytes, " << context;
+            } else {
+                ADD_FAILURE() << "unexpected file " << path << ", " << context;
+            }
+            if (path.ends_with(".png")) {
+                const PngFile png = PngFile::read((work.out() / path).string());
+                EXPECT_TRUE(png.valid && !png.chunks.empty() && png.chunks.back() == "IEND") << path << ", " << context;
+            }
+        }
+    }
+}
+
+// --- Memory ---------------------------------------------------------------------
+
+// One subgroup of many files with long names: its records and description
+// take some tens of MiB, from a package of a few.
+[[maybe_unused]] pw::Package wideDescriptionPlan() {
+    pw::Package plan;
+    plan.groups = {pw::Group {"Wide", {pw::Slot{0, 1, 0}}, {}}};
+    pw::SubGroup sub;
+    sub.name = "Many";
+    const std::string longFolder = std::string(180, 'd') + "/";
+    for (int f = 0; f < 150000; ++f) {
+        sub.files.push_back(pw::PacketFile{longFolder + "f" + std::to_string(f), pw::resourceFile, {}, 0, 0, 0, {}, {}});
+    }
+    plan.subGroups = {sub};
+    return plan;
+}
+
+TEST(ShortOfMemory, EveryLimitEndsWithAMessageNeverASignal) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer reserves more address space than any limit here allows";
+#else
+    WorkFolder work;
+    writeBytes(work.root() / "p.rsb", pw::writePackage(wideDescriptionPlan()).bytes);
+    bool someRanShort = false;
+    for (const rlim_t megabytes : std::vector<rlim_t> {16, 24, 32, 48, 64, 96}) {
+        fs::remove_all(work.out());
+        SpawnSettings settings = work.settings("p.rsb");
+        settings.addressSpace = megabytes << 20U;
+        const SpawnedRun run = spawnBinary(settings);
+        const std::string context = std::to_string(megabytes) + " MiB:\n" + run.out;
+        ASSERT_FALSE(run.timedOut) << context;
+        ASSERT_TRUE(run.exited) << "ended by signal " << run.signal << " at " << context;
+        if (run.status != 0) {
+            // Short of memory for the package itself, or for what comes after.
+            const bool forThePackage = run.out.find("Error: CanNot Alloc Enought Buffer\n") != std::string::npos;
+            const bool forTheRest = run.out.find("Error: not enough memory for ") != std::string::npos;
+            someRanShort = someRanShort || forTheRest;
+            EXPECT_EQ(run.status, 1) << context;
+            EXPECT_TRUE(forThePackage || forTheRest) << context;
+            EXPECT_TRUE(run.out.ends_with("Now Exit\n")) << context;
+        }
+    }
+    EXPECT_TRUE(someRanShort) << "no limit ran short after the package was read";
+#endif
+}
+
+// --- A terminal -------------------------------------------------------------------
+
+TEST(TerminalRun, ShowsControlBytesInNamesEscapedAndAPipeGetsThemAsStored) {
+    WorkFolder work;
+    pw::Package plan = smallPlan();
+    const std::string hostile = "S\x1B]0;owned\x07\x1B[2J\tx";
+    plan.subGroups[0].name = hostile;
+    plan.subGroups[0].files[1].path = "Img/A\x1B[31m.ptx";
+    writeBytes(work.root() / "p.rsb", pw::writePackage(plan).bytes);
+
+    SpawnSettings settings = work.settings("p.rsb");
+    settings.terminal = true;
+    const SpawnedRun onTerminal = spawnBinary(settings);
+    ASSERT_TRUE(onTerminal.exited) << onTerminal.out;
+    EXPECT_EQ(onTerminal.out.find('\x1B'), std::string::npos) << "an escape byte reached the terminal";
+    EXPECT_EQ(onTerminal.out.find('\x07'), std::string::npos) << "a bell byte reached the terminal";
+    EXPECT_NE(onTerminal.out.find("Included Atlas Resource : S\\x1B]0;owned\\x07\\x1B[2J\tx"), std::string::npos)
+        << onTerminal.out;
+    EXPECT_NE(onTerminal.out.find("\t\tImg/A\\x1B[31m.ptx"), std::string::npos) << onTerminal.out;
+
+    fs::remove_all(work.out());
+    const SpawnedRun toPipe = spawnBinary(work.settings("p.rsb"));
+    ASSERT_TRUE(toPipe.exited) << toPipe.out;
+    EXPECT_NE(toPipe.out.find("Included Atlas Resource : " + hostile + "\n"), std::string::npos);
+    EXPECT_NE(toPipe.out.find("\t\tImg/A\x1B[31m.ptx\n"), std::string::npos);
+}
+
+TEST(TerminalRun, InterruptedWhileWaitingForAKeyGetsItsTerminalBack) {
+    WorkFolder work;
+    SpawnSettings settings;
+    settings.folder = work.root();
+    settings.terminal = true;
+    // An interactive run: a missing package ends with the pause, which puts
+    // the terminal into single-key mode; the signal comes then.
+    settings.typed = "missing.rsb\n";
+    settings.signalNumber = SIGINT;
+    settings.signalWhenEchoOff = true;
+    const SpawnedRun run = spawnBinary(settings);
+    ASSERT_FALSE(run.timedOut) << run.out;
+    ASSERT_NE(run.out.find("Press any key to continue . . ."), std::string::npos) << run.out;
+    ASSERT_TRUE(run.exited) << "ended by signal " << run.signal << "\n" << run.out;
+    EXPECT_EQ(run.status, 128 + SIGINT) << run.out;
+    EXPECT_TRUE(run.terminalEchoes) << "the terminal was left without echo or line mode";
+}
+
+} // namespace
