@@ -11,14 +11,12 @@
 #include "core/FatalError.h"
 #include "core/FileSystem.h"
 #include "core/Platform.h"
+#include "app/readPackageFile.h"
 #include "atlas/unpackAtlases.h"
 #include "description/writePackageDescription.h"
 #include "package/readPackage.h"
 
 namespace {
-
-// Offsets inside a package are 32-bit, so no package reaches 4 GiB.
-constexpr std::uint64_t packageSizeLimit = std::uint64_t{1} << 32;
 
 void printKinds(Console& console) {
     console.line("This program can unpack all image resource from resource-package, Programming By Kestrivan");
@@ -39,39 +37,9 @@ int endRun(Console& console, bool pause) {
     return exitFailure;
 }
 
-int fileIsNotExist(Console& console) {
-    console.line("File Is Not Exist ");
-    return endRun(console, true);
-}
-
-int cannotAlloc(Console& console, std::uint64_t size) {
-    console.line("Error: CanNot Alloc Enought Buffer");
-    console.line("Need Size: " + std::to_string(size >> 20U) + "M");
-    return endRun(console, true);
-}
-
-// Size of an open stream, measured from its current position to its end.
-std::optional<std::uint64_t> streamSize(std::FILE* stream) {
-#ifdef _WIN32
-    if (_fseeki64(stream, 0, SEEK_END) != 0) {
-        return std::nullopt;
-    }
-    const long long end = _ftelli64(stream);
-#else
-    if (fseeko(stream, 0, SEEK_END) != 0) {
-        return std::nullopt;
-    }
-    const off_t end = ftello(stream);
-#endif
-    if (end < 0) {
-        return std::nullopt;
-    }
-    std::rewind(stream);
-    return static_cast<std::uint64_t>(end);
-}
-
 // The output folder: "~" + the package's name beside the package, or the
-// folder given with -o (taken against the current directory when relative).
+// folder given with -o (taken against the current directory when relative);
+// with several packages, "~" + the package's name inside that folder.
 PathList outputFolderFor(const Console& console, const PathList& selected, const CommandLine& options) {
     PathList folder;
     if (options.outputFolder) {
@@ -84,6 +52,10 @@ PathList outputFolderFor(const Console& console, const PathList& selected, const
                 trimmed.append(StringBuffer(folder[i]));
             }
             folder = std::move(trimmed);
+        }
+        if (options.packagePaths.size() > 1) {
+            folder.append(StringBuffer(selected.last()));
+            folder.prefixLast();
         }
         return folder;
     }
@@ -107,39 +79,34 @@ int processPackage(Console& console, const CommandLine& options, const StringBuf
     settings.indexPath = options.indexPath;
     settings.skipUnknown = options.skipUnknown;
     settings.jobs = options.jobs != 0 ? options.jobs : std::max(1U, std::thread::hardware_concurrency());
+    settings.extractAll = options.extractAll;
+    settings.selection = FileSelection(options.onlyPatterns);
+    settings.keepExtracted = options.keepExtracted;
     const bool allWritten = unpackAtlases(console, settings, packageBuffer, records);
     console.line("Finish : OutPut Atlas Resource");
     return allWritten ? exitSuccess : exitFailure;
 }
 
-int runUnpacker(Console& console, const CommandLine& options) {
+namespace {
+
+// The run for one package, as runUnpacker describes it. `exitRequested` is
+// set when the user answered the unlisted-format prompt with 0.
+int unpackPackage(Console& console, const CommandLine& options, const std::optional<std::string>& packagePath,
+                  bool& exitRequested) {
     printKinds(console);
 
     PathList selected;
-    chooseFile(console, selected, options.packagePath);
+    chooseFile(console, selected, packagePath);
     console.line("InPut : " + std::string(selected.join().view()));
 
-    FileHandle file;
-    if (!openForRead(file, selected)) {
-        return fileIsNotExist(console);
+    std::vector<std::string> failureLines;
+    std::optional<PackageFile> package = readPackageFile(selected, failureLines);
+    if (!package) {
+        for (const std::string& line : failureLines) {
+            console.line(line);
+        }
+        return endRun(console, true);
     }
-    const std::optional<std::uint64_t> size = streamSize(file.stream());
-    if (!size) {
-        return fileIsNotExist(console);
-    }
-    if (*size >= packageSizeLimit) {
-        return cannotAlloc(console, *size);
-    }
-    std::unique_ptr<std::uint8_t[]> packageBuffer;
-    try {
-        packageBuffer = std::make_unique_for_overwrite<std::uint8_t[]>(static_cast<std::size_t>(*size));
-    } catch (const std::bad_alloc&) {
-        return cannotAlloc(console, *size);
-    }
-    if (*size != 0 && std::fread(packageBuffer.get(), static_cast<std::size_t>(*size), 1, file.stream()) != 1) {
-        return fileIsNotExist(console);
-    }
-    file.release();
 
     PathList savedDirectory;
     currentDirectory(savedDirectory);
@@ -156,8 +123,7 @@ int runUnpacker(Console& console, const CommandLine& options) {
 
     int status = exitSuccess;
     try {
-        status = processPackage(console, options, selected.last(),
-                                std::span<const std::uint8_t>(packageBuffer.get(), static_cast<std::size_t>(*size)));
+        status = processPackage(console, options, selected.last(), package->view());
     } catch (const PackageFormatError& error) {
         changeDirectory(savedDirectory);
         console.line("ResourcePackage : Format Error");
@@ -165,6 +131,7 @@ int runUnpacker(Console& console, const CommandLine& options) {
         return endRun(console, true);
     } catch (const RunAborted& abort) {
         changeDirectory(savedDirectory);
+        exitRequested = dynamic_cast<const ExitRequested*>(&abort) != nullptr;
         for (const std::string& line : abort.lines()) {
             console.line(line);
         }
@@ -172,8 +139,28 @@ int runUnpacker(Console& console, const CommandLine& options) {
     }
 
     changeDirectory(savedDirectory);
-    packageBuffer.reset();
+    package.reset();
     console.line("Finish!");
     console.finalWait();
+    return status;
+}
+
+} // namespace
+
+int runUnpacker(Console& console, const CommandLine& options) {
+    if (options.packagePaths.empty()) {
+        bool exitRequested = false;
+        return unpackPackage(console, options, std::nullopt, exitRequested);
+    }
+    int status = exitSuccess;
+    for (const std::string& path : options.packagePaths) {
+        bool exitRequested = false;
+        if (unpackPackage(console, options, path, exitRequested) != exitSuccess) {
+            status = exitFailure;
+        }
+        if (exitRequested) {
+            break;
+        }
+    }
     return status;
 }

@@ -6,6 +6,7 @@
 #include <exception>
 #include <future>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -19,7 +20,10 @@
 #include "core/printableName.h"
 #include "description/findFormatEntry.h"
 #include "description/loadTextureFormatIndex.h"
+#include "package/PackageRange.h"
 #include "package/extractPacket.h"
+#include "package/selectPacketFiles.h"
+#include "package/writePacketFiles.h"
 
 namespace {
 
@@ -137,6 +141,7 @@ struct PacketVisit {
     SharedBlocks blocks;                     // held during the visit's turn
     bool extracted = false;                  // its files are in "Temp"
     std::vector<AtlasStep> atlases;
+    std::optional<PacketFileList> selectedFiles; // set when a selection leaves out some files
 };
 
 // Runs the atlas stage. Everything that touches the console or a file
@@ -187,7 +192,7 @@ private:
                                                  std::to_string(records_.subGroups.count()) + " subgroups)"));
                     return;
                 }
-                if (records_.subGroups[k].atlasCount != 0) {
+                if (records_.subGroups[k].atlasCount != 0 || settings_.extractAll) {
                     planVisit(k);
                 }
             }
@@ -205,12 +210,19 @@ private:
         const PacketFileList& files = records_.packetFileLists[k];
         PacketVisit visit;
         visit.subGroup = k;
+        const FileSelection& selection = settings_.selection;
+        if (!selection.selectsEverything()) {
+            visit.selectedFiles = selectPacketFiles(files, selection);
+            if (visit.selectedFiles->empty()) {
+                return; // nothing of this packet is asked for: no line, no extraction
+            }
+        }
         std::unordered_map<std::string, std::uint32_t> filesAtPath;
-        for (const PacketFileEntry& file : files) {
+        for (const PacketFileEntry& file : visit.selectedFiles ? *visit.selectedFiles : files) {
             ++filesAtPath[sameFileKey(file.name.view())];
         }
         for (std::uint32_t e = 0; e < files.count(); ++e) {
-            if (files[e].type != atlasFileType) {
+            if (files[e].type != atlasFileType || info.atlasCount == 0 || !selection.selects(files[e].name.view())) {
                 continue;
             }
             AtlasStep step;
@@ -234,7 +246,12 @@ private:
         const SubGroupInfo& info = records_.subGroups[k];
         const PacketFileList& files = records_.packetFileLists[k];
         console_.line("");
-        console_.line("\tNow UnPack This PGSR Because it's Included Atlas Resource : " + std::string(nameText(info.name)));
+        if (info.atlasCount != 0) {
+            console_.line("\tNow UnPack This PGSR Because it's Included Atlas Resource : " +
+                          std::string(nameText(info.name)));
+        } else {
+            console_.line("\tNow UnPack This PGSR : " + std::string(nameText(info.name)));
+        }
         launchAhead();
         if (visit.opened.valid()) {
             waitLaunching(visit.opened);
@@ -242,7 +259,12 @@ private:
         } else {
             visit.blocks = std::make_shared<const PacketBlocks>(openSubGroupPacket(package_, records_, k));
         }
-        writeSubGroupPacket(PathList::fromText("Temp"), *visit.blocks, records_, k);
+        if (visit.selectedFiles) {
+            writePacketFiles(PathList::fromText("Temp"), visit.blocks->resourceData(), visit.blocks->atlasData(),
+                             *visit.selectedFiles, recordLabel("subgroup", k, nameText(info.name)));
+        } else {
+            writeSubGroupPacket(PathList::fromText("Temp"), *visit.blocks, records_, k);
+        }
         visit.extracted = true;
 
         bool allWritten = true;
@@ -263,7 +285,7 @@ private:
             console_.line("\t\t" + std::string(entry.name.view()));
             if (step.format == nullptr) {
                 if (!skipUnlistedAtlas(console_, settings_, step.texture->format)) {
-                    throw RunAborted({}, true);
+                    throw ExitRequested();
                 }
                 continue;
             }
@@ -290,9 +312,12 @@ private:
             }
             reportDecodeOutcome(console_, outcome);
             if (outcome.succeeded) {
-                // The extracted copy has served its purpose; a failed atlas keeps it for inspection.
-                (void)platform::removeFile(
-                    std::string(underFolder(PathList::fromText("Temp"), entry.name).join().view()));
+                // The extracted copy has served its purpose unless asked for; a
+                // failed atlas keeps it for inspection.
+                if (!settings_.keepExtracted) {
+                    (void)platform::removeFile(
+                        std::string(underFolder(PathList::fromText("Temp"), entry.name).join().view()));
+                }
             } else {
                 allWritten = false;
             }

@@ -5,17 +5,27 @@
 
 #include "core/Bytes.h"
 #include "core/Console.h"
+#include "core/FileSelection.h"
 #include "package/PackageRecords.h"
 
 struct AtlasOutputSettings {
     std::optional<std::string> indexPath; // the index file when the command line names it
     bool skipUnknown = false;             // answer "skip" to every unlisted format code
     unsigned jobs = 1;                    // atlases decoded at the same time
+    bool extractAll = false;              // also extract the packets that hold no atlases
+    FileSelection selection;              // the files extracted and atlases decoded
+    bool keepExtracted = false;           // a decoded atlas keeps its file under "Temp"
 };
 
 // Asks for the texture-format index file, then extracts every atlas-bearing
 // packet into "Temp" and writes each of its atlases as a PNG under "OutPut",
 // relative to the current directory. Returns false when an atlas failed (the
-// run goes on with the next one). Fatal conditions leave by exception.
+// run goes on with the next one). Fatal conditions leave by exception; the
+// answer 0 at the unlisted-format prompt throws ExitRequested.
+// With `extractAll`, packets without atlases are extracted too, each after
+// the line "\tNow UnPack This PGSR : " and its name. With a selection, only
+// the selected files of a packet are extracted and only its selected atlases
+// decoded; a packet none of whose files is selected is passed over without
+// output. With `keepExtracted`, decoded atlases keep their extracted file.
 bool unpackAtlases(Console& console, const AtlasOutputSettings& settings, ByteSpan package,
                    const PackageRecords& records);
