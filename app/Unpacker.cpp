@@ -2,16 +2,15 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
-#include <memory>
-#include <new>
+#include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "app/readPackageFile.h"
 #include "core/FatalError.h"
 #include "core/FileSystem.h"
 #include "core/Platform.h"
-#include "app/readPackageFile.h"
 #include "atlas/unpackAtlases.h"
 #include "description/writePackageDescription.h"
 #include "package/readPackage.h"

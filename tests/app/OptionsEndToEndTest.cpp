@@ -265,6 +265,61 @@ INSTANTIATE_TEST_SUITE_P(
         PromptCase {"AnswerZeroEnds", {"--only", "img/b", "--all", "-j", "3"}, "0\n", ""}),
     [](const testing::TestParamInfo<PromptCase>& row) { return row.param.name; });
 
+struct DamageCase {
+    const char* name;
+    std::function<void(pw::Package&)> damage;
+    std::vector<std::string> options;
+    const char* reasonPart;
+};
+
+class DamagedWithOptions : public Options, public testing::WithParamInterface<DamageCase> {};
+
+TEST_P(DamagedWithOptions, EndAsFormatErrorsWithinTheOutputFolder) {
+    pw::Package plan = samplePlan();
+    GetParam().damage(plan);
+    const fs::path package = write("pack.rsb", plan);
+    std::vector<std::string> arguments = {package.string(), "-f", indexPath.string(), "--skip-unknown"};
+    arguments.insert(arguments.end(), GetParam().options.begin(), GetParam().options.end());
+    const BinaryRun result = run(arguments);
+    const std::size_t at = result.out.find("ResourcePackage : Format Error\n\t");
+    ASSERT_NE(at, std::string::npos) << result.out;
+    EXPECT_NE(result.out.find(GetParam().reasonPart, at), std::string::npos) << result.out;
+    EXPECT_TRUE(result.out.ends_with("\nNow Exit\n")) << result.out;
+    EXPECT_EQ(result.status, 1);
+    for (const auto& entry : fs::directory_iterator(in)) {
+        const std::string name = entry.path().filename().string();
+        EXPECT_TRUE(name == "pack.rsb" || name == "index.json" || name == "~pack.rsb") << name;
+    }
+}
+
+void sendSoundOutsideItsBlock(pw::Package& plan) { plan.subGroups[1].files[0].offset = 1000; }
+void breakPackAZlibStream(pw::Package& plan) { plan.subGroups[0].overrides.atlasBlock = std::vector<std::uint8_t>(40, 0x55); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, DamagedWithOptions,
+    testing::Values(
+        DamageCase {"PlainPacketWithAll", sendSoundOutsideItsBlock, {"--all"}, "subgroup 1 (Sounds)"},
+        DamageCase {"PlainPacketWithAllAndJobs", sendSoundOutsideItsBlock, {"--all", "-j", "3"}, "subgroup 1 (Sounds)"},
+        DamageCase {"AtlasPacketWithOnly", breakPackAZlibStream, {"--only", "img/a"}, "Pack_A"},
+        DamageCase {"AtlasPacketWithEverything", breakPackAZlibStream,
+                    {"--all", "--only", "**", "--keep-extracted", "-j", "3"}, "Pack_A"},
+        DamageCase {"TextureBeyondTheListWithOnly",
+                    [](pw::Package& plan) { plan.subGroups[0].files[2].atlasIndex = 40; }, {"--only", "ui/*"},
+                    "texture"},
+        DamageCase {"PathOutOfTheFolderWithAllOnly",
+                    [](pw::Package& plan) { plan.subGroups[1].files[1].path = "../../escaped.txt"; },
+                    {"--all", "--only", "snd/s.txt"}, ".."}),
+    [](const testing::TestParamInfo<DamageCase>& row) { return row.param.name; });
+
+TEST_F(Options, APacketWithoutAtlasesIsReadOnlyWithAll) {
+    pw::Package plan = samplePlan();
+    sendSoundOutsideItsBlock(plan);
+    const fs::path package = write("pack.rsb", plan);
+    const BinaryRun result = run({package.string(), "-f", indexPath.string(), "--skip-unknown"});
+    EXPECT_EQ(result.out, transcript(package, packALines + packBLines));
+    EXPECT_EQ(result.status, 0);
+}
+
 // --- --list ---------------------------------------------------------------
 
 const std::vector<std::string> listLines = {
