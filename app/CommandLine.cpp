@@ -1,6 +1,18 @@
 #include "app/CommandLine.h"
 
 #include <charconv>
+#include <set>
+#include <string_view>
+
+namespace {
+
+// The package's own file name: the text after its last '/' or '\'.
+std::string_view packageFileName(std::string_view path) {
+    const std::size_t cut = path.find_last_of("/\\");
+    return cut == std::string_view::npos ? path : path.substr(cut + 1);
+}
+
+} // namespace
 
 #include "atlas/OutputBudget.h"
 
@@ -38,6 +50,18 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& argu
             }
         } else if (argument == "--skip-unknown") {
             line.skipUnknown = true;
+        } else if (argument == "--all") {
+            line.extractAll = true;
+        } else if (argument == "--keep-extracted") {
+            line.keepExtracted = true;
+        } else if (argument == "--list") {
+            line.list = true;
+        } else if (argument == "--only") {
+            if (i + 1 >= arguments.size() || arguments[i + 1].empty()) {
+                error = "option --only needs a pattern";
+                return std::nullopt;
+            }
+            line.onlyPatterns.push_back(arguments[++i]);
         } else if (argument == "-j" || argument == "--jobs") {
             if (i + 1 >= arguments.size()) {
                 error = "option " + argument + " needs a value";
@@ -64,39 +88,67 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& argu
         } else if (argument.size() > 1 && argument[0] == '-') {
             error = "unknown option " + argument;
             return std::nullopt;
-        } else if (!line.packagePath) {
-            line.packagePath = argument;
         } else {
-            error = "more than one package given: " + argument;
-            return std::nullopt;
+            line.packagePaths.push_back(argument);
         }
     }
-    if (!line.showHelp && !line.showVersion && !line.packagePath) {
+    if (!line.showHelp && !line.showVersion && line.packagePaths.empty()) {
         error = "no package given";
         return std::nullopt;
+    }
+    if (line.outputFolder && line.packagePaths.size() > 1 && !line.list) {
+        // Each package goes to OUTDIR/~name: two of the same name would share a folder.
+        std::set<std::string_view> names;
+        for (const std::string& path : line.packagePaths) {
+            if (!names.insert(packageFileName(path)).second) {
+                error = "two packages named " + std::string(packageFileName(path)) + " would share the folder " +
+                        *line.outputFolder + "/~" + std::string(packageFileName(path));
+                return std::nullopt;
+            }
+        }
     }
     return line;
 }
 
 std::string usageText() {
     return "Usage: resunpack                      (interactive: asks for the files)\n"
-           "       resunpack PACKAGE [-f INDEX] [-o OUTDIR] [--skip-unknown] [--jobs N]\n                 [--max-output SIZE]\n"
+           "       resunpack PACKAGE... [-f INDEX] [-o OUTDIR] [--skip-unknown] [--jobs N]\n"
+           "                 [--max-output SIZE] [--all] [--only PATTERN]... [--keep-extracted]\n"
+           "       resunpack --list PACKAGE... [-f INDEX] [--only PATTERN]...\n"
            "\n"
            "Unpacks the image resources of a resource package (.obb, .rsb, .rsb.smf):\n"
            "writes Information.json, the packet files under Temp and every atlas as a\n"
            "PNG under OutPut, in the output folder.\n"
            "\n"
-           "  PACKAGE          the package file\n"
-           "  -f INDEX         the TextureFormat index file (JSON); asked for when absent\n"
-           "  -o OUTDIR        output folder (default: \"~\" + package name, beside the package)\n"
-           "  --skip-unknown   skip atlases whose format code the index file does not list\n"
-           "  -j, --jobs N     threads that inflate, decode and encode (default: one per core)\n"
-           "  --max-output SIZE  stop a run that would extract more bytes plus 4 per decoded\n"
-           "                   pixel than SIZE (K, M, G, T: powers of 1024; default: 10000\n"
-           "                   times the package's size, at least 256M)\n"
-           "  -h, --help       this text\n"
-           "  --version        the version\n"
+           "  PACKAGE...        the package files, unpacked one after the other; one\n"
+           "                    that fails does not stop the next, the answer 0 at the\n"
+           "                    unlisted-format question stops them all\n"
+           "  -f INDEX          the TextureFormat index file (JSON); asked for when absent\n"
+           "  -o OUTDIR         output folder (default: \"~\" + package name, beside the\n"
+           "                    package); with several packages, OUTDIR/~NAME for each\n"
+           "  --skip-unknown    skip atlases whose format code the index file does not list\n"
+           "  -j, --jobs N      threads that inflate, decode and encode (default: one\n"
+           "                    per core)\n"
+           "  --max-output SIZE stop a run that would extract more bytes plus 4 per\n"
+           "                    decoded pixel than SIZE (K, M, G, T: powers of 1024;\n"
+           "                    default: 10000 times the package's size, at least 256M)\n"
+           "  --all             also extract the packets that hold no atlases, under Temp\n"
+           "  --only PATTERN    work only on the files whose path inside their packet\n"
+           "                    matches; repeatable (a file matching any one is taken).\n"
+           "                    '*' and '?' match within a folder name, a \"**\" component\n"
+           "                    any number of folders; '/' and '\\' both separate folders\n"
+           "  --keep-extracted  keep each decoded atlas's extracted file under Temp\n"
+           "  --list            write nothing; print one line per file of every packet,\n"
+           "                    8 tab-separated fields: subgroup, path, size in bytes,\n"
+           "                    compressed (yes/no), then for atlases width, height,\n"
+           "                    format code and (with -f) format name, else empty.\n"
+           "                    Tab, line end, carriage return and '\\' in names are\n"
+           "                    written as \\t, \\n, \\r and \\\\, other control bytes as \\xNN.\n"
+           "                    Nothing else goes to the output; errors go to the\n"
+           "                    error stream\n"
+           "  -h, --help        this text\n"
+           "  --version         the version\n"
            "\n"
-           "Exit status: 0 when the run completes, 1 when it ends early or an atlas\n"
-           "failed, 2 for a bad command line.\n";
+           "Exit status: 0 when every package's run completes, 1 when one ended early or\n"
+           "an atlas failed, 2 for a bad command line.\n";
 }

@@ -10,12 +10,16 @@ struct CommandLine {
     bool interactive = true;
     bool showHelp = false;
     bool showVersion = false;
-    std::optional<std::string> packagePath;
+    std::vector<std::string> packagePaths; // in the order given; each is unpacked in turn
     std::optional<std::string> indexPath;
     std::optional<std::string> outputFolder;
     bool skipUnknown = false;
     unsigned jobs = 0; // 0: one per core
     std::optional<std::uint64_t> maxOutput; // the output budget, when given
+    bool extractAll = false;               // --all: also packets without atlases
+    std::vector<std::string> onlyPatterns; // --only: the files worked on (none: every file)
+    bool keepExtracted = false;            // --keep-extracted: decoded atlases keep their "Temp" file
+    bool list = false;                     // --list: print the packets' files, write nothing
 };
 
 // Parses the arguments after the program name. On a bad command line returns

@@ -9,7 +9,9 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "app/readPackageFile.h"
 #include "core/FatalError.h"
 #include "core/Constants.h"
 #include "core/FileSystem.h"
@@ -21,9 +23,6 @@
 #include "package/readPackage.h"
 
 namespace {
-
-// Offsets inside a package are 32-bit, so no package reaches 4 GiB.
-constexpr std::uint64_t packageSizeLimit = std::uint64_t{1} << 32;
 
 void printKinds(Console& console) {
     console.line("This program can unpack all image resource from resource-package, Programming By Kestrivan");
@@ -44,42 +43,23 @@ int endRun(Console& console, bool pause) {
     return exitFailure;
 }
 
-int fileIsNotExist(Console& console) {
-    console.line("File Is Not Exist ");
-    return endRun(console, true);
+std::string joined(const std::string& folder, const std::string& name) {
+    return folder + (folder.ends_with(pathSeparator) ? "" : std::string(1, pathSeparator)) + name;
 }
-
-int cannotRead(Console& console, const std::string& reason) {
-    console.line("ResourcePackage : CanNot Read : " + reason);
-    return endRun(console, true);
-}
-
-int cannotAlloc(Console& console, std::uint64_t size) {
-    console.line("Error: CanNot Alloc Enought Buffer");
-    console.line("Need Size: " + std::to_string(size >> 20U) + "M");
-    return endRun(console, true);
-}
-
-// Closes the package file however the reading ends.
-struct PackageFile {
-    platform::NativeHandle handle = platform::noHandle();
-    PackageFile() = default;
-    PackageFile(const PackageFile&) = delete;
-    PackageFile& operator=(const PackageFile&) = delete;
-    ~PackageFile() { platform::closeHandle(handle); }
-};
 
 // The output folder: "~" + the package's name beside the package, or the
-// folder given with -o (taken against the start folder when relative).
+// folder given with -o (taken against the start folder when relative); with
+// several packages, "~" + the package's name inside that folder.
 std::string outputFolderFor(const Console& console, const std::string& selected, const CommandLine& options) {
+    const std::string ownName = std::string(outputFolderPrefix().view()) + fileNameOf(selected);
     if (options.outputFolder) {
-        const std::string text =
-            resolveChosenPath(*options.outputFolder, console.startFolder(), platform::homeFolder());
-        return text.empty() ? std::string(".") : text;
+        std::string text = resolveChosenPath(*options.outputFolder, console.startFolder(), platform::homeFolder());
+        if (text.empty()) {
+            text = ".";
+        }
+        return options.packagePaths.size() > 1 ? joined(text, ownName) : text;
     }
-    const std::string folder = folderOf(selected);
-    return folder + (folder.ends_with(pathSeparator) ? "" : std::string(1, pathSeparator)) +
-           std::string(outputFolderPrefix().view()) + fileNameOf(selected);
+    return joined(folderOf(selected), ownName);
 }
 
 // Runs one stage; a failed allocation in it ends the run naming what the
@@ -111,65 +91,74 @@ int processPackage(Console& console, OutputFolder& folder, const CommandLine& op
     settings.skipUnknown = options.skipUnknown;
     settings.jobs = options.jobs != 0 ? options.jobs : std::max(1U, std::thread::hardware_concurrency());
     settings.outputBudget = options.maxOutput.value_or(defaultOutputBudget(packageBuffer.size()));
+    settings.extractAll = options.extractAll;
+    settings.selection = FileSelection(options.onlyPatterns);
+    settings.keepExtracted = options.keepExtracted;
     const bool allWritten = withMemoryFor(
         "the atlas output", [&] { return unpackAtlases(console, folder, settings, packageBuffer, records); });
     console.line("Finish : OutPut Atlas Resource");
     return allWritten ? exitSuccess : exitFailure;
 }
 
-int runUnpacker(Console& console, const CommandLine& options) {
+namespace {
+
+// The run for one package, as runUnpacker describes it. `exitRequested` is
+// set when the user answered the unlisted-format prompt with 0.
+int unpackPackage(Console& console, const CommandLine& options, const std::optional<std::string>& packagePath,
+                  bool& exitRequested) {
     printKinds(console);
 
-    const std::string selected = chooseFile(console, options.packagePath);
+    const std::string selected = chooseFile(console, packagePath);
     console.line("InPut : " + selected);
 
-    PackageFile file;
-    std::uint64_t size = 0;
-    if (selected.empty()) {
-        return fileIsNotExist(console);
-    }
-    if (const int error = platform::openRegularFilePath(selected, file.handle, size); error != 0) {
-        if (error == ENOENT || error == ENOTDIR) {
-            return fileIsNotExist(console);
+    std::vector<std::string> failureLines;
+    std::optional<PackageFile> package = readPackageFile(selected, failureLines);
+    if (!package) {
+        for (const std::string& line : failureLines) {
+            console.line(line);
         }
-        return cannotRead(console, selected + " : " +
-                                       (error == EISDIR  ? std::string("is a folder, not a package file")
-                                        : error == EINVAL ? std::string("is not a regular file")
-                                                          : platform::errorText(error)));
+        return endRun(console, true);
     }
-    if (size >= packageSizeLimit) {
-        return cannotAlloc(console, size);
-    }
-    std::unique_ptr<std::uint8_t[]> packageBuffer;
-    try {
-        packageBuffer = std::make_unique_for_overwrite<std::uint8_t[]>(static_cast<std::size_t>(size));
-    } catch (const std::bad_alloc&) {
-        return cannotAlloc(console, size);
-    }
-    const std::span<std::uint8_t> bytes(packageBuffer.get(), static_cast<std::size_t>(size));
-    if (const std::optional<std::string> reason = readExactly(file.handle, bytes)) {
-        return cannotRead(console, selected + " : " + *reason);
-    }
-    platform::closeHandle(file.handle);
-    file.handle = platform::noHandle();
 
     int status = exitSuccess;
     try {
         OutputFolder folder(outputFolderFor(console, selected, options));
-        status = processPackage(console, folder, options, StringBuffer::fromBytes(fileNameOf(selected)), bytes);
+        status =
+            processPackage(console, folder, options, StringBuffer::fromBytes(fileNameOf(selected)), package->view());
     } catch (const PackageFormatError& error) {
         console.line("ResourcePackage : Format Error");
         console.line(std::string("\t") + error.what());
         return endRun(console, true);
     } catch (const RunAborted& abort) {
+        exitRequested = dynamic_cast<const ExitRequested*>(&abort) != nullptr;
         for (const std::string& line : abort.lines()) {
             console.line(line);
         }
         return endRun(console, abort.pause());
     }
 
-    packageBuffer.reset();
+    package.reset();
     console.line("Finish!");
     console.finalWait();
+    return status;
+}
+
+} // namespace
+
+int runUnpacker(Console& console, const CommandLine& options) {
+    if (options.packagePaths.empty()) {
+        bool exitRequested = false;
+        return unpackPackage(console, options, std::nullopt, exitRequested);
+    }
+    int status = exitSuccess;
+    for (const std::string& path : options.packagePaths) {
+        bool exitRequested = false;
+        if (unpackPackage(console, options, path, exitRequested) != exitSuccess) {
+            status = exitFailure;
+        }
+        if (exitRequested) {
+            break;
+        }
+    }
     return status;
 }

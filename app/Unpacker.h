@@ -15,9 +15,12 @@ inline constexpr int exitUsage = 2;
 
 // The whole run for one package: banner, package choice, reading the package,
 // the output folder, the package driver, "Finish!" and, in an interactive run,
-// the wait for one character. Returns the exit status; every fatal condition
-// ends here with its lines, "Now Exit" and the pause it asks for, and no
-// further wait.
+// the wait for one character. Every fatal condition ends that package's run
+// with its lines, "Now Exit" and the pause it asks for, and no further wait.
+// With several packages on the command line, each has such a run in turn; a
+// run that ends early does not stop the next, except the answer 0 at the
+// unlisted-format prompt, which ends the whole command. Returns the exit
+// status: 1 when any package's run ended early or had an atlas fail.
 int runUnpacker(Console& console, const CommandLine& options);
 
 // The package driver: analysis and description, then the atlas output, all

@@ -7,6 +7,7 @@
 
 #include "app/CommandLine.h"
 #include "app/Unpacker.h"
+#include "app/listPackages.h"
 #include "core/Console.h"
 #include "core/Platform.h"
 #include "core/Interruption.h"
@@ -41,6 +42,11 @@ int run(int argc, char** argv) {
     if (options->showVersion) {
         std::puts("resunpack " RESUNPACK_VERSION);
         return exitSuccess;
+    }
+    if (options->list) {
+        Console listing(stdin, stdout, false);
+        Console messages(stdin, stderr, false);
+        return listPackages(listing, messages, *options);
     }
     Console console(stdin, stdout, options->interactive);
     return runUnpacker(console, *options);

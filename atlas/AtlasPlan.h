@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/FileSelection.h"
 #include "description/FormatEntry.h"
 #include "package/PackageRecords.h"
 
@@ -22,10 +23,15 @@ struct PlannedAtlas {
     bool overBudget = false;                  // decoding it would pass the budget: the run ends here
 };
 
-// One visit of an atlas-bearing packet, in run order; a packet named by two
-// slots is visited twice.
+// One visit of a packet, in run order; a packet named by two slots is
+// visited twice. Packets without atlases are visited only when the run
+// extracts every packet.
 struct PlannedVisit {
     std::uint32_t subGroup = 0;
+    bool holdsAtlases = true;                 // its subgroup counts atlases
+    // The files the visit extracts when a selection leaves some out (in list
+    // order); every file of the packet when not set.
+    std::optional<PacketFileList> selectedFiles;
     std::optional<std::string> slotError;     // a damaged group or slot: the run ends here
     // The visit repeats an earlier one of the same packet, and nothing written
     // since could have changed what it would write: the earlier visit's
@@ -45,4 +51,12 @@ struct AtlasPlan {
     std::uint64_t budget = 0;
 };
 
-AtlasPlan planAtlasStage(const PackageRecords& records, const TextureFormatIndex& formats, std::uint64_t budget);
+// What the run works on besides the atlas-bearing packets' atlases.
+struct PlanChoices {
+    std::uint64_t budget = UINT64_MAX; // bytes extracted plus 4 per decoded pixel
+    bool extractAll = false;           // also visit the packets that hold no atlases
+    const FileSelection* selection = nullptr; // the files worked on; null: every file
+};
+
+// A packet none of whose files is selected gets no visit.
+AtlasPlan planAtlasStage(const PackageRecords& records, const TextureFormatIndex& formats, const PlanChoices& choices);

@@ -6,6 +6,7 @@
 #include "atlas/OutputBudget.h"
 #include "core/PathList.h"
 #include "description/findFormatEntry.h"
+#include "package/selectPacketFiles.h"
 
 namespace {
 
@@ -30,9 +31,9 @@ std::string sameFileKey(std::string_view name) {
 
 class Planner {
 public:
-    Planner(const PackageRecords& records, const TextureFormatIndex& formats, std::uint64_t budget)
-        : records_(records), formats_(formats) {
-        plan_.budget = budget;
+    Planner(const PackageRecords& records, const TextureFormatIndex& formats, const PlanChoices& choices)
+        : records_(records), formats_(formats), choices_(choices) {
+        plan_.budget = choices.budget;
     }
 
     AtlasPlan run() {
@@ -62,7 +63,7 @@ private:
                         std::to_string(records_.subGroups.count()) + " subgroups)");
                 return false;
             }
-            if (records_.subGroups[k].atlasCount != 0) {
+            if (records_.subGroups[k].atlasCount != 0 || choices_.extractAll) {
                 planVisit(k);
             }
         }
@@ -75,11 +76,22 @@ private:
         plan_.visits.push_back(std::move(visit));
     }
 
-    const std::vector<std::string>& keysOf(std::uint32_t k) {
-        auto [found, fresh] = keys_.try_emplace(k);
+    // A packet's files as the run sees them: each one's same-file key, and
+    // whether the run works on it.
+    struct PacketFiles {
+        std::vector<std::string> keys;
+        std::vector<bool> selected;
+        std::uint32_t selectedCount = 0;
+    };
+
+    const PacketFiles& filesOf(std::uint32_t k) {
+        auto [found, fresh] = files_.try_emplace(k);
         if (fresh) {
             for (const PacketFileEntry& file : records_.packetFileLists[k]) {
-                found->second.push_back(sameFileKey(file.name.view()));
+                const bool selected = choices_.selection == nullptr || choices_.selection->selects(file.name.view());
+                found->second.keys.push_back(sameFileKey(file.name.view()));
+                found->second.selected.push_back(selected);
+                found->second.selectedCount += selected ? 1U : 0U;
             }
         }
         return found->second;
@@ -88,8 +100,12 @@ private:
     // True when every file the packet writes still holds what its last visit
     // wrote: no other packet has written a file of the same key since.
     bool unchangedSinceLastVisit(std::uint32_t k) {
-        for (const std::string& key : keysOf(k)) {
-            const auto writer = lastWriter_.find(key);
+        const PacketFiles& files = filesOf(k);
+        for (std::size_t e = 0; e < files.keys.size(); ++e) {
+            if (!files.selected[e]) {
+                continue;
+            }
+            const auto writer = lastWriter_.find(files.keys[e]);
             if (writer == lastWriter_.end() || writer->second != k) {
                 return false;
             }
@@ -98,30 +114,38 @@ private:
     }
 
     void planVisit(std::uint32_t k) {
+        const PacketFiles& selection = filesOf(k);
+        const PacketFileList& files = records_.packetFileLists[k];
+        if (choices_.selection != nullptr && !choices_.selection->selectsEverything() && selection.selectedCount == 0) {
+            return; // nothing of it is worked on: no visit, no line
+        }
         PlannedVisit visit;
         visit.subGroup = k;
+        visit.holdsAtlases = records_.subGroups[k].atlasCount != 0;
+        if (selection.selectedCount != files.count()) {
+            visit.selectedFiles = selectPacketFiles(files, *choices_.selection);
+        }
         const auto earlier = lastVisit_.find(k);
         if (earlier != lastVisit_.end() && unchangedSinceLastVisit(k)) {
             visit.repeats = earlier->second;
         }
         const SubGroupInfo& info = records_.subGroups[k];
-        const PacketFileList& files = records_.packetFileLists[k];
-        if (!visit.repeats) {
-            for (const PacketFileEntry& file : files) {
-                visit.extractCharge += file.size;
-            }
-            visit.overBudget = !charge(visit.extractCharge);
-            for (const std::string& key : keysOf(k)) {
-                lastWriter_[key] = k;
+        const std::vector<std::string>& keys = selection.keys;
+        std::unordered_map<std::string_view, std::uint32_t> filesAtKey;
+        for (std::uint32_t e = 0; e < files.count(); ++e) {
+            if (selection.selected[e]) {
+                visit.extractCharge += visit.repeats ? 0U : files[e].size;
+                ++filesAtKey[keys[e]];
+                if (!visit.repeats) {
+                    lastWriter_[keys[e]] = k;
+                }
             }
         }
-        std::unordered_map<std::string_view, std::uint32_t> filesAtKey;
-        const std::vector<std::string>& keys = keysOf(k);
-        for (const std::string& key : keys) {
-            ++filesAtKey[key];
+        if (!visit.repeats) {
+            visit.overBudget = !charge(visit.extractCharge);
         }
         for (std::uint32_t e = 0; e < files.count(); ++e) {
-            if (files[e].type != atlasFileType) {
+            if (files[e].type != atlasFileType || !visit.holdsAtlases || !selection.selected[e]) {
                 continue;
             }
             PlannedAtlas atlas;
@@ -155,16 +179,17 @@ private:
 
     const PackageRecords& records_;
     const TextureFormatIndex& formats_;
+    const PlanChoices& choices_;
     AtlasPlan plan_;
     std::uint64_t spent_ = 0; // never above the budget
     bool overspent_ = false;
-    std::unordered_map<std::uint32_t, std::vector<std::string>> keys_;
+    std::unordered_map<std::uint32_t, PacketFiles> files_;
     std::unordered_map<std::string, std::uint32_t> lastWriter_;
     std::unordered_map<std::uint32_t, std::size_t> lastVisit_;
 };
 
 } // namespace
 
-AtlasPlan planAtlasStage(const PackageRecords& records, const TextureFormatIndex& formats, std::uint64_t budget) {
-    return Planner(records, formats, budget).run();
+AtlasPlan planAtlasStage(const PackageRecords& records, const TextureFormatIndex& formats, const PlanChoices& choices) {
+    return Planner(records, formats, choices).run();
 }

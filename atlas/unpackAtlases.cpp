@@ -16,7 +16,9 @@
 #include "core/FatalError.h"
 #include "core/printableName.h"
 #include "description/loadTextureFormatIndex.h"
+#include "package/PackageRange.h"
 #include "package/extractPacket.h"
+#include "package/writePacketFiles.h"
 
 namespace {
 
@@ -108,7 +110,8 @@ public:
     AtlasStage(Console& console, OutputFolder& folder, const AtlasOutputSettings& settings,
                const TextureFormatIndex& formats, ByteSpan package, const PackageRecords& records)
         : console_(console), folder_(folder), settings_(settings), package_(package), records_(records),
-          plan_(planAtlasStage(records, formats, settings.outputBudget)), work_(plan_.visits.size()),
+          plan_(planAtlasStage(records, formats,
+                               PlanChoices {settings.outputBudget, settings.extractAll, &settings.selection})), work_(plan_.visits.size()),
           cutoff_(firstCertainStop()) {
         std::uint64_t largestAtlas = 0;
         for (std::size_t v = 0; v < plan_.visits.size(); ++v) {
@@ -260,7 +263,8 @@ private:
         const std::uint32_t k = visit.subGroup;
         const SubGroupInfo& info = records_.subGroups[k];
         console_.line("");
-        console_.line("\tNow UnPack This PGSR Because it's Included Atlas Resource : " +
+        console_.line((visit.holdsAtlases ? "\tNow UnPack This PGSR Because it's Included Atlas Resource : "
+                                          : "\tNow UnPack This PGSR : ") +
                       console_.packageName(nameText(info.name)));
         if (visit.repeats) {
             return replayVisit(v, *visit.repeats);
@@ -275,7 +279,13 @@ private:
         }
         {
             const SharedPacket packet = awaitPacket(v);
-            writeSubGroupPacket(folder_, PathList::fromText("Temp"), packet->blocks, records_, k);
+            if (visit.selectedFiles) {
+                writePacketFiles(folder_, PathList::fromText("Temp"), packet->blocks.resourceData(),
+                                 packet->blocks.atlasData(), *visit.selectedFiles,
+                                 recordLabel("subgroup", k, nameText(info.name)));
+            } else {
+                writeSubGroupPacket(folder_, PathList::fromText("Temp"), packet->blocks, records_, k);
+            }
         }
         bool allWritten = true;
         for (std::size_t a = 0; a < visit.atlases.size(); ++a) {
@@ -296,7 +306,7 @@ private:
         console_.line("\t\t" + console_.packageName(entry.name.view()));
         if (atlas.format == nullptr) {
             if (!skipUnlistedAtlas(console_, settings_, atlas.texture->format)) {
-                throw RunAborted({}, true);
+                throw ExitRequested();
             }
             return false;
         }
@@ -324,7 +334,7 @@ private:
         DecodeOutcome outcome = atlas.fromExtractedFile ? decodeExtractedFile(visit, entry, atlas, outputPath)
                                                         : writeEncoded(v, a, outputPath);
         reportDecodeOutcome(console_, outcome);
-        if (outcome.succeeded) {
+        if (outcome.succeeded && !settings_.keepExtracted) {
             // The extracted copy has served its purpose; a failed atlas keeps it for inspection.
             (void)folder_.removeFile(underFolder(PathList::fromText("Temp"), entry.name));
         }

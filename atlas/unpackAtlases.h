@@ -7,6 +7,7 @@
 #include "core/Bytes.h"
 #include "core/Console.h"
 #include "core/OutputFolder.h"
+#include "core/FileSelection.h"
 #include "package/PackageRecords.h"
 
 struct AtlasOutputSettings {
@@ -14,11 +15,20 @@ struct AtlasOutputSettings {
     bool skipUnknown = false;             // answer "skip" to every unlisted format code
     unsigned jobs = 1;                    // worker threads that inflate, decode and encode
     std::uint64_t outputBudget = UINT64_MAX; // bytes extracted plus 4 per decoded pixel, at most
+    bool extractAll = false;              // also extract the packets that hold no atlases
+    FileSelection selection;              // the files extracted and atlases decoded
+    bool keepExtracted = false;           // a decoded atlas keeps its file under "Temp"
 };
 
 // Asks for the texture-format index file, then extracts every atlas-bearing
 // packet into "Temp" and writes each of its atlases as a PNG under "OutPut",
 // in the output folder `folder`. Returns false when an atlas failed (the
-// run goes on with the next one). Fatal conditions leave by exception.
+// run goes on with the next one). Fatal conditions leave by exception; the
+// answer 0 at the unlisted-format prompt throws ExitRequested.
+// With `extractAll`, packets without atlases are extracted too, each after
+// the line "\tNow UnPack This PGSR : " and its name. With a selection, only
+// the selected files of a packet are extracted and only its selected atlases
+// decoded; a packet none of whose files is selected is passed over without
+// output. With `keepExtracted`, decoded atlases keep their extracted file.
 bool unpackAtlases(Console& console, OutputFolder& folder, const AtlasOutputSettings& settings, ByteSpan package,
                    const PackageRecords& records);

@@ -29,3 +29,11 @@ private:
     std::vector<std::string> lines_;
     bool pause_;
 };
+
+// The user's answer 0 at the unlisted-format prompt: the package's run ends as
+// for RunAborted (no lines, the pause), and a command naming several packages
+// goes no further.
+class ExitRequested : public RunAborted {
+public:
+    ExitRequested() : RunAborted({}, true) {}
+};

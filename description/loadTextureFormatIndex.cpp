@@ -16,7 +16,10 @@ TextureFormatIndex loadTextureFormatIndex(Console& console, const std::optional<
     console.line("Please Choose TextureFormat Index Information File");
     const std::string path = chooseFile(console, givenPath);
     console.line("InPut : " + path);
+    return readTextureFormatIndexFile(path);
+}
 
+TextureFormatIndex readTextureFormatIndexFile(const std::string& path) {
     const std::optional<std::string> bytes = readWholeFile(path, indexFileSizeLimit);
     if (!bytes) {
         throw RunAborted({"TextureFormat Index Information File : Not Exist"}, false);

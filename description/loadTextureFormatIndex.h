@@ -13,3 +13,7 @@
 // Information File : Not Exist" when the file cannot be read and with
 // "TextureFormat Index Information File : Format Error" when it is not accepted.
 TextureFormatIndex loadTextureFormatIndex(Console& console, const std::optional<std::string>& givenPath);
+
+// The reading half alone, for a path already chosen: the table, or the same
+// RunAborted, printing nothing.
+TextureFormatIndex readTextureFormatIndexFile(const std::string& path);

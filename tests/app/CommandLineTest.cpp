@@ -20,7 +20,11 @@ TEST_P(BadCommandLine, IsRefusedWithAReason) {
 INSTANTIATE_TEST_SUITE_P(
     Lines, BadCommandLine,
     testing::Values(BadLine {"UnknownOption", {"a.obb", "--frobnicate"}}, BadLine {"MissingIndexValue", {"a.obb", "-f"}},
-                    BadLine {"TwoPackages", {"a.obb", "b.obb"}}, BadLine {"OnlyOptions", {"--skip-unknown"}},
+                    BadLine {"OnlyOptions", {"--skip-unknown"}}, BadLine {"ListWithoutPackage", {"--list"}},
+                    BadLine {"OnlyWithoutPattern", {"a.obb", "--only"}},
+                    BadLine {"OnlyWithEmptyPattern", {"a.obb", "--only", ""}},
+                    BadLine {"SameNameTwiceIntoOneFolder", {"x/a.obb", "y\\a.obb", "-o", "out"}},
+                    BadLine {"SamePackageTwiceIntoOneFolder", {"a.obb", "-o", "out", "a.obb"}},
                     BadLine {"IndexTwice", {"a.obb", "-f", "x", "-f", "y"}},
                     BadLine {"ZeroJobs", {"a.obb", "--jobs", "0"}}, BadLine {"WordJobs", {"a.obb", "-j", "many"}},
                     BadLine {"BudgetWithoutValue", {"a.obb", "--max-output"}},
@@ -35,7 +39,7 @@ TEST(CommandLine, NoArgumentsIsTheInteractiveRun) {
     const auto line = parseCommandLine({}, error);
     ASSERT_TRUE(line.has_value());
     EXPECT_TRUE(line->interactive);
-    EXPECT_FALSE(line->packagePath.has_value());
+    EXPECT_TRUE(line->packagePaths.empty());
 }
 
 TEST(CommandLine, ArgumentModeTakesEveryOption) {
@@ -43,11 +47,43 @@ TEST(CommandLine, ArgumentModeTakesEveryOption) {
     const auto line = parseCommandLine({"-f", "index.json", "pkg.obb", "-o", "out", "--skip-unknown", "-j", "3"}, error);
     ASSERT_TRUE(line.has_value()) << error;
     EXPECT_FALSE(line->interactive);
-    EXPECT_EQ(line->packagePath, "pkg.obb");
+    EXPECT_EQ(line->packagePaths, std::vector<std::string> {"pkg.obb"});
     EXPECT_EQ(line->indexPath, "index.json");
     EXPECT_EQ(line->outputFolder, "out");
     EXPECT_TRUE(line->skipUnknown);
     EXPECT_EQ(line->jobs, 3U);
+    EXPECT_FALSE(line->extractAll);
+    EXPECT_TRUE(line->onlyPatterns.empty());
+    EXPECT_FALSE(line->keepExtracted);
+    EXPECT_FALSE(line->list);
+}
+
+TEST(CommandLine, TakesThePackagesAndPatternsInOrderWithTheSelectionOptions) {
+    std::string error;
+    const auto line = parseCommandLine({"a.obb", "--only", "img/*", "--all", "b.rsb", "--keep-extracted", "--only",
+                                        "-x", "c.rsb.smf", "--list", "-o", "out"},
+                                       error);
+    ASSERT_TRUE(line.has_value()) << error;
+    EXPECT_EQ(line->packagePaths, (std::vector<std::string> {"a.obb", "b.rsb", "c.rsb.smf"}));
+    EXPECT_EQ(line->onlyPatterns, (std::vector<std::string> {"img/*", "-x"})) << "a pattern may start with '-'";
+    EXPECT_TRUE(line->extractAll);
+    EXPECT_TRUE(line->keepExtracted);
+    EXPECT_TRUE(line->list);
+}
+
+TEST(CommandLine, SeveralPackagesOfOneNameAreFineWithoutAnOutputFolderOrWhenListed) {
+    std::string error;
+    EXPECT_TRUE(parseCommandLine({"x/a.obb", "y/a.obb"}, error).has_value()) << error;
+    EXPECT_TRUE(parseCommandLine({"x/a.obb", "y/a.obb", "-o", "out", "--list"}, error).has_value()) << error;
+    EXPECT_TRUE(parseCommandLine({"x/a.obb", "x/b.obb", "-o", "out"}, error).has_value()) << error;
+}
+
+TEST(CommandLine, UsageNamesEveryOption) {
+    const std::string usage = usageText();
+    for (const char* option : {"-f INDEX", "-o OUTDIR", "--skip-unknown", "--jobs N", "--all", "--only PATTERN",
+                               "--keep-extracted", "--list", "--help", "--version"}) {
+        EXPECT_NE(usage.find(option), std::string::npos) << option;
+    }
 }
 
 TEST(CommandLine, OutputBudgetTakesBytesOrPowersOf1024) {

@@ -1,0 +1,64 @@
+#include "app/readPackageFile.h"
+
+#include <cerrno>
+#include <new>
+
+#include "core/FileSystem.h"
+#include "core/Platform.h"
+
+namespace {
+
+// Offsets inside a package are 32-bit, so no package reaches 4 GiB.
+constexpr std::uint64_t packageSizeLimit = std::uint64_t {1} << 32;
+
+// Closes the package file however the reading ends.
+struct OpenFile {
+    platform::NativeHandle handle = platform::noHandle();
+    OpenFile() = default;
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+    ~OpenFile() { platform::closeHandle(handle); }
+};
+
+std::optional<PackageFile> fail(std::vector<std::string>& failureLines, std::vector<std::string> lines) {
+    failureLines = std::move(lines);
+    return std::nullopt;
+}
+
+std::optional<PackageFile> cannotAlloc(std::vector<std::string>& failureLines, std::uint64_t size) {
+    return fail(failureLines, {"Error: CanNot Alloc Enought Buffer", "Need Size: " + std::to_string(size >> 20U) + "M"});
+}
+
+} // namespace
+
+std::optional<PackageFile> readPackageFile(const std::string& path, std::vector<std::string>& failureLines) {
+    if (path.empty()) {
+        return fail(failureLines, {"File Is Not Exist "});
+    }
+    OpenFile file;
+    std::uint64_t size = 0;
+    if (const int error = platform::openRegularFilePath(path, file.handle, size); error != 0) {
+        if (error == ENOENT || error == ENOTDIR) {
+            return fail(failureLines, {"File Is Not Exist "});
+        }
+        return fail(failureLines, {"ResourcePackage : CanNot Read : " + path + " : " +
+                                   (error == EISDIR   ? std::string("is a folder, not a package file")
+                                    : error == EINVAL ? std::string("is not a regular file")
+                                                      : platform::errorText(error))});
+    }
+    if (size >= packageSizeLimit) {
+        return cannotAlloc(failureLines, size);
+    }
+    PackageFile package;
+    package.size = static_cast<std::size_t>(size);
+    try {
+        package.bytes = std::make_unique_for_overwrite<std::uint8_t[]>(package.size);
+    } catch (const std::bad_alloc&) {
+        return cannotAlloc(failureLines, size);
+    }
+    if (const std::optional<std::string> reason =
+            readExactly(file.handle, std::span<std::uint8_t>(package.bytes.get(), package.size))) {
+        return fail(failureLines, {"ResourcePackage : CanNot Read : " + path + " : " + *reason});
+    }
+    return package;
+}

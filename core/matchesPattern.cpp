@@ -1,0 +1,69 @@
+#include "core/matchesPattern.h"
+
+#include <vector>
+
+namespace {
+
+bool isSeparator(char c) { return c == '/' || c == '\\'; }
+
+std::vector<std::string_view> componentsOf(std::string_view text) {
+    std::vector<std::string_view> components;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= text.size(); ++i) {
+        if (i == text.size() || isSeparator(text[i])) {
+            components.push_back(text.substr(start, i - start));
+            start = i + 1;
+        }
+    }
+    return components;
+}
+
+// Both levels use the same walk: units of the pattern are matched in order,
+// and on a mismatch only the most recent star is given one more unit. Every
+// stretch between two stars has a fixed number of units, so placing it at
+// its earliest fit is never worse than a later one, and the walk needs no
+// deeper backtracking: it takes at most (pattern units) x (subject units)
+// unit comparisons.
+template <typename IsStar, typename UnitMatches>
+bool starWalk(std::size_t patternCount, std::size_t subjectCount, IsStar isStar, UnitMatches unitMatches) {
+    std::size_t p = 0;
+    std::size_t s = 0;
+    bool haveStar = false;
+    std::size_t starAt = 0;     // the pattern unit after the last star
+    std::size_t resumeFrom = 0; // the subject unit the last star would take next
+    while (s < subjectCount) {
+        if (p < patternCount && isStar(p)) {
+            haveStar = true;
+            starAt = ++p;
+            resumeFrom = s;
+        } else if (p < patternCount && unitMatches(p, s)) {
+            ++p;
+            ++s;
+        } else if (haveStar) {
+            p = starAt;
+            s = ++resumeFrom;
+        } else {
+            return false;
+        }
+    }
+    while (p < patternCount && isStar(p)) {
+        ++p;
+    }
+    return p == patternCount;
+}
+
+bool componentMatches(std::string_view pattern, std::string_view name) {
+    return starWalk(
+        pattern.size(), name.size(), [&](std::size_t p) { return pattern[p] == '*'; },
+        [&](std::size_t p, std::size_t s) { return pattern[p] == '?' || pattern[p] == name[s]; });
+}
+
+} // namespace
+
+bool matchesPattern(std::string_view pattern, std::string_view path) {
+    const std::vector<std::string_view> patternParts = componentsOf(pattern);
+    const std::vector<std::string_view> pathParts = componentsOf(path);
+    return starWalk(
+        patternParts.size(), pathParts.size(), [&](std::size_t p) { return patternParts[p] == "**"; },
+        [&](std::size_t p, std::size_t s) { return componentMatches(patternParts[p], pathParts[s]); });
+}
