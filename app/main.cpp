@@ -28,7 +28,7 @@ int endUnexpectedly(const char* reason, const char* detail) {
 }
 
 int run(int argc, char** argv) {
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    const std::vector<std::string> arguments = platform::commandLineArguments(argc, argv);
     std::string error;
     const std::optional<CommandLine> options = parseCommandLine(arguments, error);
     if (!options) {
@@ -59,6 +59,7 @@ int main(int argc, char** argv) {
     // its own ends the run here with one, never by std::terminate.
     try {
         platform::returnLargeBlocksPromptly();
+        platform::prepareConsole();
         // Before any other thread exists, so that only the watcher takes the signals.
         watchForInterruptions();
         return run(argc, argv);

@@ -12,7 +12,10 @@ namespace {
 
 // Files of a packet whose names give the same key may be one file on disk:
 // the key drops empty and "." components and ignores ASCII letter case, so
-// it errs towards finding two names alike.
+// it errs towards finding two names alike. Windows also folds the case of
+// letters beyond ASCII: every run of bytes of 0x80 and above stands as one
+// mark in the key, and the two such letters whose capitals are ASCII
+// (dotless i, long s) as their ASCII letters.
 std::string sameFileKey(std::string_view name) {
     std::string key;
     const PathList components = PathList::fromText(name);
@@ -22,8 +25,23 @@ std::string sameFileKey(std::string_view name) {
             continue;
         }
         key.push_back('/');
-        for (const char c : part) {
-            key.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
+        bool inRun = false;
+        for (std::size_t i = 0; i < part.size(); ++i) {
+            const std::string_view rest = part.substr(i);
+            const char c = part[i];
+            if (rest.starts_with("\xC4\xB1") || rest.starts_with("\xC5\xBF")) {
+                key.push_back(rest[0] == '\xC4' ? 'i' : 's');
+                ++i;
+                inRun = false;
+            } else if (static_cast<unsigned char>(c) >= 0x80) {
+                if (!inRun) {
+                    key.push_back('\x80');
+                }
+                inRun = true;
+            } else {
+                key.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
+                inRun = false;
+            }
         }
     }
     return key;

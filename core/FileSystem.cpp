@@ -39,6 +39,12 @@ std::string chooseFile(Console& console, const std::optional<std::string>& given
     std::string reply;
     if (given) {
         reply = *given;
+    } else if (std::optional<std::string> picked = platform::isTerminal(console.input())
+                                                       ? platform::fileFromDialog()
+                                                       : std::nullopt) {
+        // The user at the console picks the file in the system's dialog;
+        // answers piped in are read as on every platform.
+        reply = std::move(*picked);
     } else {
         console.text("Path : ");
         reply = console.readLine().value_or(std::string());
@@ -48,11 +54,26 @@ std::string chooseFile(Console& console, const std::optional<std::string>& given
     return chosen;
 }
 
-std::string fileNameOf(const std::string& path) { return std::filesystem::path(path).filename().string(); }
+namespace {
+
+// Paths are UTF-8 text in the program; a std::filesystem::path made from a
+// plain std::string would read it in the ANSI code page on Windows.
+std::filesystem::path pathOf(const std::string& text) {
+    return std::filesystem::path(std::u8string(text.begin(), text.end()));
+}
+
+std::string textOf(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+} // namespace
+
+std::string fileNameOf(const std::string& path) { return textOf(pathOf(path).filename()); }
 
 std::string folderOf(const std::string& path) {
-    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-    return folder.empty() ? std::string(".") : folder.string();
+    const std::filesystem::path folder = pathOf(path).parent_path();
+    return folder.empty() ? std::string(".") : textOf(folder);
 }
 
 std::optional<std::string> readWholeFile(const std::string& path, std::uint64_t sizeLimit, std::string* reason) {

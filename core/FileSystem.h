@@ -21,7 +21,9 @@ std::string resolveChosenPath(std::string_view reply, const std::string& current
                               const std::optional<std::string>& home);
 
 // Obtains a file path from the user: `given` when the command line supplied
-// one, otherwise the prompt "Path : " and one line of input. Prints the
+// one, otherwise the system's Open-File dialog when there is one and the
+// input is the console (Windows), else the prompt "Path : " and one line of
+// input. A cancelled dialog gives the empty path. Prints the
 // chosen path on a line of its own and returns it.
 std::string chooseFile(Console& console, const std::optional<std::string>& given);
 

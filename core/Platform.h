@@ -5,6 +5,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 // Everything that differs between the POSIX and the Windows build lives behind
 // these few functions; the rest of the program is platform-neutral.
@@ -24,6 +25,18 @@ inline constexpr char pathSeparator = '/';
 
 namespace platform {
 
+// The program's arguments, without the program's name, as UTF-8 (on Windows
+// taken from the wide command line, so no name is squeezed through the ANSI
+// code page).
+std::vector<std::string> commandLineArguments(int argc, char** argv);
+// Makes the console show the program's UTF-8 text as such (Windows); nothing
+// where terminals take UTF-8 already.
+void prepareConsole();
+// Lets the user pick an existing file in the system's Open-File dialog (for
+// a user at the console; see chooseFile): its
+// full path, or the empty text when the user cancelled; nothing when the
+// platform has no such dialog (the path is then asked for on the console).
+std::optional<std::string> fileFromDialog();
 // The process's current directory as a full path, or nothing if it cannot be read.
 std::optional<std::string> currentDirectory();
 // True when `path` is absolute on this platform.

@@ -5,6 +5,7 @@
 #include "core/Bytes.h"
 #include "core/FatalError.h"
 #include "core/PathList.h"
+#include "core/windowsName.h"
 #include "package/PackageRange.h"
 
 namespace {
@@ -22,6 +23,14 @@ const char* pathFault(const PathList& path) {
     if (path.last().length() == 0) {
         return "names no file";
     }
+#ifdef _WIN32
+    // Drives, streams, device names and the names Windows would change.
+    for (const StringBuffer& component : path) {
+        if (const char* fault = windowsNameFault(component.view())) {
+            return fault;
+        }
+    }
+#endif
     return nullptr;
 }
 

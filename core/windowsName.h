@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// How one component of a packet path becomes a name on Windows, and which
+// components Windows would take for something else than a file or folder
+// inside the output folder. Pure functions over bytes, so that they are
+// tested on every platform; the Windows file layer applies them to every
+// name it is given.
+
+// Why `component` cannot be a name inside the output folder on Windows, or
+// nullptr when it can. Refused: "..", a colon (a drive, as in "C:" or "C:x",
+// or an alternate data stream, as in "name:stream"), the characters Windows
+// forbids in names (control bytes and < > " | ? *), a trailing dot or space
+// (Windows drops them, so "a." would be "a" and ". ." would be "."), and the
+// device names CON, PRN, AUX, NUL, CONIN$, CONOUT$, COM1-9 and LPT1-9 (also
+// with the superscript digits 1-3), whatever their letter case, with or
+// without an extension and blanks before it. Empty and "." components are
+// passed over by the file layer and are not refused here.
+const char* windowsNameFault(std::string_view component);
+
+// The UTF-16 name for the bytes of a name: the bytes read as UTF-8 when they
+// are valid UTF-8 (shortest forms, no surrogates, nothing above U+10FFFF),
+// otherwise every byte as the character of the same value (ISO 8859-1), so
+// that every byte string gives one name, the same on every machine whatever
+// its ANSI code page.
+std::u16string windowsNameOf(std::string_view bytes);
+
+// The reverse for names the system hands over: UTF-16 to UTF-8, an unpaired
+// surrogate becoming U+FFFD.
+std::string utf8Of(std::u16string_view text);
