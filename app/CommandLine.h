@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "atlas/encodePng.h"
+
 // What the command line asks for. No arguments at all is the interactive run.
 struct CommandLine {
     bool interactive = true;
@@ -14,6 +16,7 @@ struct CommandLine {
     std::optional<std::string> outputFolder;
     bool skipUnknown = false;
     unsigned jobs = 0; // 0: one per core
+    PngCompression compression = PngCompression::standard;
 };
 
 // Parses the arguments after the program name. On a bad command line returns

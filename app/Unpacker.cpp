@@ -107,6 +107,7 @@ int processPackage(Console& console, const CommandLine& options, const StringBuf
     settings.indexPath = options.indexPath;
     settings.skipUnknown = options.skipUnknown;
     settings.jobs = options.jobs != 0 ? options.jobs : std::max(1U, std::thread::hardware_concurrency());
+    settings.compression = options.compression;
     const bool allWritten = unpackAtlases(console, settings, packageBuffer, records);
     console.line("Finish : OutPut Atlas Resource");
     return allWritten ? exitSuccess : exitFailure;

@@ -8,7 +8,6 @@
 #include "atlas/PixelRows.h"
 #include "atlas/decodePixels.h"
 #include "atlas/decodeSize.h"
-#include "atlas/writePngFile.h"
 #include "core/Bytes.h"
 #include "core/FileSystem.h"
 #include "core/Platform.h"
@@ -82,7 +81,8 @@ std::optional<ImageSize> checkedDecodeSize(ImageSize size, const FormatEntry& fo
 } // namespace
 
 DecodeOutcome encodeAtlasImage(ByteSpan source, ImageSize size, const FormatEntry& format,
-                               std::vector<std::uint8_t>& png, const std::function<void()>& sourceDone) {
+                               std::vector<std::uint8_t>& png, const std::function<void()>& sourceDone,
+                               PngCompression compression) {
     png.clear();
     DecodeOutcome outcome;
     const std::optional<ImageSize> decoded = checkedDecodeSize(size, format, outcome);
@@ -95,10 +95,10 @@ DecodeOutcome encodeAtlasImage(ByteSpan source, ImageSize size, const FormatEntr
         if (sourceDone) {
             sourceDone();
         }
-        if (std::optional<std::string> pngError = writePngFile(rows, decoded->width, decoded->height, png)) {
-            png.clear();
-            return failed(std::move(outcome), "cannot encode the image : " + *pngError);
-        }
+        png = encodePng(std::move(rows), pngSettingsFor(compression));
+    } catch (const PngSizeError& error) {
+        png.clear();
+        return failed(std::move(outcome), std::string("cannot encode the image : ") + error.what());
     } catch (const std::bad_alloc&) {
         png.clear();
         return failed(std::move(outcome), "not enough memory for an image of " + sizeText(*decoded));
@@ -124,7 +124,7 @@ DecodeOutcome writeAtlasImage(const PathList& outputPath, std::span<const std::u
 }
 
 DecodeOutcome decodeAtlasFile(const PathList& inputPath, const PathList& outputPath, ImageSize size,
-                              const FormatEntry& format) {
+                              const FormatEntry& format, PngCompression compression) {
     DecodeOutcome sized;
     if (!checkedDecodeSize(size, format, sized)) {
         return sized; // before the input is read, as the size alone decides it
@@ -137,7 +137,7 @@ DecodeOutcome decodeAtlasFile(const PathList& inputPath, const PathList& outputP
     std::vector<std::uint8_t> png;
     DecodeOutcome outcome =
         encodeAtlasImage(ByteSpan(reinterpret_cast<const std::uint8_t*>(input->data()), input->size()), size, format,
-                         png, [&input] { input.reset(); });
+                         png, [&input] { input.reset(); }, compression);
     input.reset();
     return writeAtlasImage(outputPath, png, std::move(outcome));
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "atlas/ImageSize.h"
+#include "atlas/encodePng.h"
 #include "core/Bytes.h"
 #include "core/PathList.h"
 #include "description/FormatEntry.h"
@@ -30,9 +31,9 @@ inline constexpr std::uint32_t maxDecodeSide = 16384;
 // Fails, writing no file, when the decode size has a zero side or a side
 // above maxDecodeSide, when the input cannot be read, or when the memory for
 // the image cannot be had. Fails and removes the partial file when the output
-// cannot be created or written (libpng error, failed write or close).
+// cannot be created or written. `compression` picks the PNG encoder's settings.
 DecodeOutcome decodeAtlasFile(const PathList& inputPath, const PathList& outputPath, ImageSize size,
-                              const FormatEntry& format);
+                              const FormatEntry& format, PngCompression compression = PngCompression::standard);
 
 // The decoding half of decodeAtlasFile, on texture bytes in memory: decodes
 // them at the decode size and encodes the PNG into `png`. Touches no file and
@@ -41,7 +42,8 @@ DecodeOutcome decodeAtlasFile(const PathList& inputPath, const PathList& outputP
 // called once the source bytes are no longer read, before the (longer) PNG
 // encoding, so the caller may release them early.
 DecodeOutcome encodeAtlasImage(ByteSpan source, ImageSize size, const FormatEntry& format,
-                               std::vector<std::uint8_t>& png, const std::function<void()>& sourceDone = {});
+                               std::vector<std::uint8_t>& png, const std::function<void()>& sourceDone = {},
+                               PngCompression compression = PngCompression::standard);
 
 // The writing half: when `outcome` (from encodeAtlasImage) succeeded, writes
 // `png` at `outputPath`, creating the missing folders, and returns the

@@ -71,13 +71,13 @@ using SharedBlocks = std::shared_ptr<const PacketBlocks>;
 // blocks' owner is let go once the pixels are decoded, so that a packet's
 // inflated data does not wait for the PNG encoding of its atlases.
 EncodedAtlas encodeAtlas(SharedBlocks blocks, const PacketFileEntry& entry, const TextureInfo& texture,
-                         const FormatEntry& format) {
+                         const FormatEntry& format, PngCompression compression) {
     EncodedAtlas encoded;
     try {
         // The entry was checked against its block when the packet was opened.
         const ByteSpan source = blocks->atlasData().subspan(entry.offset, entry.size);
         encoded.outcome = encodeAtlasImage(source, ImageSize {texture.width, texture.height}, format, encoded.png,
-                                           [&blocks] { blocks.reset(); });
+                                           [&blocks] { blocks.reset(); }, compression);
     } catch (const std::exception& error) {
         encoded.outcome = DecodeOutcome {};
         encoded.outcome.failureReason = error.what();
@@ -117,10 +117,10 @@ std::string sameFileKey(std::string_view name) {
 }
 
 DecodeOutcome decodeExtractedFile(const PacketFileEntry& entry, const TextureInfo& texture, const FormatEntry& format,
-                                  const PathList& outputPath) {
+                                  const PathList& outputPath, PngCompression compression) {
     try {
         return decodeAtlasFile(underFolder(PathList::fromText("Temp"), entry.name), outputPath,
-                               ImageSize {texture.width, texture.height}, format);
+                               ImageSize {texture.width, texture.height}, format, compression);
     } catch (const std::exception& error) {
         DecodeOutcome outcome;
         outcome.failureReason = error.what();
@@ -274,7 +274,7 @@ private:
             outputPath.last().append(".png");
             DecodeOutcome outcome;
             if (step.fromExtractedFile) {
-                outcome = decodeExtractedFile(entry, *step.texture, *step.format, outputPath);
+                outcome = decodeExtractedFile(entry, *step.texture, *step.format, outputPath, settings_.compression);
             } else {
                 EncodedAtlas encoded;
                 if (step.result.valid()) {
@@ -284,7 +284,7 @@ private:
                     if (!visit.blocks) {
                         throw std::logic_error("an atlas left to encode in its turn lost its packet's data");
                     }
-                    encoded = encodeAtlas(visit.blocks, entry, *step.texture, *step.format);
+                    encoded = encodeAtlas(visit.blocks, entry, *step.texture, *step.format, settings_.compression);
                 }
                 outcome = writeAtlasImage(outputPath, encoded.png, std::move(encoded.outcome));
             }
@@ -375,7 +375,7 @@ private:
                                          [this, blocks, &entry = records_.packetFileLists[visit.subGroup][step.entry],
                                           texture = step.texture, format = step.format]() mutable {
                                              const RunningGuard guard(running_);
-                                             return encodeAtlas(std::move(blocks), entry, *texture, *format);
+                                             return encodeAtlas(std::move(blocks), entry, *texture, *format, settings_.compression);
                                          });
             }
             ++launchAtlas_;

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "atlas/encodePng.h"
 #include "core/Bytes.h"
 #include "core/Console.h"
 #include "package/PackageRecords.h"
@@ -11,6 +12,7 @@ struct AtlasOutputSettings {
     std::optional<std::string> indexPath; // the index file when the command line names it
     bool skipUnknown = false;             // answer "skip" to every unlisted format code
     unsigned jobs = 1;                    // atlases decoded at the same time
+    PngCompression compression = PngCompression::standard; // the PNG encoder's settings
 };
 
 // Asks for the texture-format index file, then extracts every atlas-bearing

@@ -22,7 +22,10 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(BadLine {"UnknownOption", {"a.obb", "--frobnicate"}}, BadLine {"MissingIndexValue", {"a.obb", "-f"}},
                     BadLine {"TwoPackages", {"a.obb", "b.obb"}}, BadLine {"OnlyOptions", {"--skip-unknown"}},
                     BadLine {"IndexTwice", {"a.obb", "-f", "x", "-f", "y"}},
-                    BadLine {"ZeroJobs", {"a.obb", "--jobs", "0"}}, BadLine {"WordJobs", {"a.obb", "-j", "many"}}),
+                    BadLine {"ZeroJobs", {"a.obb", "--jobs", "0"}}, BadLine {"WordJobs", {"a.obb", "-j", "many"}},
+                    BadLine {"UnknownCompression", {"a.obb", "--compression", "fastest"}},
+                    BadLine {"MissingCompression", {"a.obb", "--compression"}},
+                    BadLine {"CompressionTwice", {"a.obb", "--compression", "fast", "--compression", "best"}}),
     [](const testing::TestParamInfo<BadLine>& row) { return row.param.name; });
 
 TEST(CommandLine, NoArgumentsIsTheInteractiveRun) {
@@ -43,6 +46,18 @@ TEST(CommandLine, ArgumentModeTakesEveryOption) {
     EXPECT_EQ(line->outputFolder, "out");
     EXPECT_TRUE(line->skipUnknown);
     EXPECT_EQ(line->jobs, 3U);
+    EXPECT_EQ(line->compression, PngCompression::standard);
+}
+
+TEST(CommandLine, CompressionNamesPickTheirSettings) {
+    const std::pair<const char*, PngCompression> names[] = {
+        {"fast", PngCompression::fast}, {"default", PngCompression::standard}, {"best", PngCompression::best}};
+    for (const auto& [name, compression] : names) {
+        std::string error;
+        const auto line = parseCommandLine({"pkg.obb", "--compression", name}, error);
+        ASSERT_TRUE(line.has_value()) << name << ": " << error;
+        EXPECT_EQ(line->compression, compression) << name;
+    }
 }
 
 } // namespace
