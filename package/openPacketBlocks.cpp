@@ -20,6 +20,8 @@ struct FreeDecompressor {
     void operator()(libdeflate_decompressor* decompressor) const { libdeflate_free_decompressor(decompressor); }
 };
 
+// The words zlib used for the same failures, so that the report of a
+// damaged block reads as it always has.
 const char* inflateErrorText(libdeflate_result result) {
     switch (result) {
     case LIBDEFLATE_BAD_DATA:
