@@ -146,6 +146,10 @@ struct FreeCompressor {
     void operator()(libdeflate_compressor* compressor) const { libdeflate_free_compressor(compressor); }
 };
 
+struct FreeBuffer {
+    void operator()(std::uint8_t* buffer) const { std::free(buffer); }
+};
+
 } // namespace
 
 // Chosen by measurement against libpng's defaults on the benchmark package's
@@ -181,8 +185,15 @@ std::vector<std::uint8_t> encodePng(PixelRows&& rows, PngSettings settings) {
     }
     filterRows(image, settings.filter);
 
-    std::vector<std::uint8_t> png(bytesBeforeData + bound + bytesAfterData);
-    std::uint8_t* out = png.data();
+    // The output is compressed straight into a buffer of the worst-case size.
+    // It is not filled beforehand, so its pages past the compressed bytes are
+    // never touched and take no memory.
+    const std::unique_ptr<std::uint8_t, FreeBuffer> buffer(
+        static_cast<std::uint8_t*>(std::malloc(bytesBeforeData + bound + bytesAfterData)));
+    if (!buffer) {
+        throw std::bad_alloc();
+    }
+    std::uint8_t* out = buffer.get();
     std::memcpy(out, signature.data(), signature.size());
 
     std::uint8_t* header = out + signature.size();
@@ -209,8 +220,6 @@ std::vector<std::uint8_t> encodePng(PixelRows&& rows, PngSettings settings) {
     std::memcpy(end + 4, "IEND", 4);
     finishChunk(end, 0);
 
-    image = PixelRows(); // before the shrink below copies the output
-    png.resize(bytesBeforeData + compressed + bytesAfterData);
-    png.shrink_to_fit();
-    return png;
+    image = PixelRows(); // before the copy below takes more memory
+    return std::vector<std::uint8_t>(out, out + bytesBeforeData + compressed + bytesAfterData);
 }
