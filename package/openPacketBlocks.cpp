@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include <zlib.h>
+#include <libdeflate.h>
 
 #include "core/FatalError.h"
 #include "package/PackageRange.h"
@@ -15,6 +15,23 @@ namespace {
 constexpr std::uint64_t maxInflateRatio = 1032;
 
 constexpr std::uint32_t highestCompressionFlags = compressAtlasFlag | compressResourceFlag;
+
+struct FreeDecompressor {
+    void operator()(libdeflate_decompressor* decompressor) const { libdeflate_free_decompressor(decompressor); }
+};
+
+// The words zlib used for the same failures, so that the report of a
+// damaged block reads as it always has.
+const char* inflateErrorText(libdeflate_result result) {
+    switch (result) {
+    case LIBDEFLATE_BAD_DATA:
+        return "data error";
+    case LIBDEFLATE_INSUFFICIENT_SPACE:
+        return "buffer error";
+    default:
+        return "unexpected result";
+    }
+}
 
 } // namespace
 
@@ -34,14 +51,18 @@ ByteSpan PacketBlocks::openBlock(ByteSpan package, std::uint64_t start, std::uin
     }
     // calloc: the zero fill of a large block costs nothing until touched.
     storage.reset(static_cast<std::uint8_t*>(std::calloc(declaredSize, 1)));
-    if (!storage) {
-        throw PackageFormatError(what + ": cannot allocate " + std::to_string(declaredSize) +
-                                 " bytes to inflate it into");
+    // One decompressor per block: blocks may be opened on several threads.
+    const std::unique_ptr<libdeflate_decompressor, FreeDecompressor> decompressor(
+        storage ? libdeflate_alloc_decompressor() : nullptr);
+    if (!decompressor) {
+        throw NotEnoughMemory(what + ": not enough memory for " + std::to_string(declaredSize) +
+                              " bytes to inflate it into");
     }
-    uLongf inflated = declaredSize;
-    const int result = uncompress(storage.get(), &inflated, source.data(), static_cast<uLong>(source.size()));
-    if (result != Z_OK) {
-        throw PackageFormatError(what + ": zlib cannot inflate it (" + zError(result) + ")");
+    std::size_t inflated = 0;
+    const libdeflate_result result = libdeflate_zlib_decompress(decompressor.get(), source.data(), source.size(),
+                                                                storage.get(), declaredSize, &inflated);
+    if (result != LIBDEFLATE_SUCCESS) {
+        throw PackageFormatError(what + ": zlib cannot inflate it (" + inflateErrorText(result) + ")");
     }
     if (inflated != declaredSize) {
         throw PackageFormatError(what + ": inflates to " + std::to_string(inflated) + " bytes, not the declared " +
