@@ -165,7 +165,7 @@ PngSettings pngSettingsFor(PngCompression compression) {
     case PngCompression::standard:
         break;
     }
-    return {PngFilter::perRow, 10};
+    return {PngFilter::perRow, 6};
 }
 
 std::vector<std::uint8_t> encodePng(PixelRows&& rows, PngSettings settings) {
