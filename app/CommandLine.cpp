@@ -22,6 +22,7 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& argu
         return line;
     }
     line.interactive = false;
+    std::optional<std::string> compression;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         auto takeValue = [&](std::optional<std::string>& target) -> bool {
@@ -85,6 +86,20 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& argu
                 error = "option " + argument + " needs a size in bytes, with K, M, G or T for powers of 1024";
                 return std::nullopt;
             }
+        } else if (argument == "--compression") {
+            if (!takeValue(compression)) {
+                return std::nullopt;
+            }
+            if (*compression == "fast") {
+                line.compression = PngCompression::fast;
+            } else if (*compression == "default") {
+                line.compression = PngCompression::standard;
+            } else if (*compression == "best") {
+                line.compression = PngCompression::best;
+            } else {
+                error = "option --compression needs fast, default or best";
+                return std::nullopt;
+            }
         } else if (argument.size() > 1 && argument[0] == '-') {
             error = "unknown option " + argument;
             return std::nullopt;
@@ -113,7 +128,8 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& argu
 std::string usageText() {
     return "Usage: resunpack                      (interactive: asks for the files)\n"
            "       resunpack PACKAGE... [-f INDEX] [-o OUTDIR] [--skip-unknown] [--jobs N]\n"
-           "                 [--max-output SIZE] [--all] [--only PATTERN]... [--keep-extracted]\n"
+           "                 [--max-output SIZE] [--compression fast|default|best]\n"
+           "                 [--all] [--only PATTERN]... [--keep-extracted]\n"
            "       resunpack --list PACKAGE... [-f INDEX] [--only PATTERN]...\n"
            "\n"
            "Unpacks the image resources of a resource package (.obb, .rsb, .rsb.smf):\n"
@@ -132,6 +148,10 @@ std::string usageText() {
            "  --max-output SIZE stop a run that would extract more bytes plus 4 per\n"
            "                    decoded pixel than SIZE (K, M, G, T: powers of 1024;\n"
            "                    default: 10000 times the package's size, at least 256M)\n"
+           "  --compression fast|default|best\n"
+           "                    PNG size against speed (the pixels are the same): default\n"
+           "                    about libpng's size at several times its speed, fast a\n"
+           "                    little larger and quicker, best the smallest and slowest\n"
            "  --all             also extract the packets that hold no atlases, under Temp\n"
            "  --only PATTERN    work only on the files whose path inside their packet\n"
            "                    matches; repeatable (a file matching any one is taken).\n"

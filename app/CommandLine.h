@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "atlas/encodePng.h"
+
 // What the command line asks for. No arguments at all is the interactive run.
 struct CommandLine {
     bool interactive = true;
@@ -20,6 +22,7 @@ struct CommandLine {
     std::vector<std::string> onlyPatterns; // --only: the files worked on (none: every file)
     bool keepExtracted = false;            // --keep-extracted: decoded atlases keep their "Temp" file
     bool list = false;                     // --list: print the packets' files, write nothing
+    PngCompression compression = PngCompression::standard;
 };
 
 // Parses the arguments after the program name. On a bad command line returns

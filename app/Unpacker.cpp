@@ -94,6 +94,7 @@ int processPackage(Console& console, OutputFolder& folder, const CommandLine& op
     settings.extractAll = options.extractAll;
     settings.selection = FileSelection(options.onlyPatterns);
     settings.keepExtracted = options.keepExtracted;
+    settings.compression = options.compression;
     const bool allWritten = withMemoryFor(
         "the atlas output", [&] { return unpackAtlases(console, folder, settings, packageBuffer, records); });
     console.line("Finish : OutPut Atlas Resource");

@@ -2,15 +2,19 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <span>
 
 #include "atlas/ImageSize.h"
 
-// A decoded image of 8-bit R, G, B, A pixels, top row first. The pixels live
-// in one zero-filled block (row y starts at byte y * width * 4) and a table of
-// row pointers into it serves the PNG writer. The block is made of 32-bit
-// words so that decoders producing whole-pixel words can write into it.
+// A decoded image of 8-bit R, G, B, A pixels, top row first, in one
+// zero-filled block laid out as a PNG encoder wants it: every row is one
+// spare byte followed by width * 4 pixel bytes, so the encoder can write a
+// row's filter type in front of it and compress the whole block as it is.
+// Rows are therefore not aligned to 4 bytes: store pixel words with
+// storePixel, never through a cast pointer.
 class PixelRows {
 public:
     PixelRows() = default;
@@ -22,25 +26,26 @@ public:
     std::uint32_t width() const { return size_.width; }
     std::uint32_t height() const { return size_.height; }
 
-    // All pixels, row after row, 4 bytes each.
-    std::span<std::uint8_t> bytes() {
-        return {reinterpret_cast<std::uint8_t*>(words_.get()), pixelCount() * 4U};
-    }
-    std::span<const std::uint8_t> bytes() const {
-        return {reinterpret_cast<const std::uint8_t*>(words_.get()), pixelCount() * 4U};
-    }
-    // All pixels as 32-bit words (byte order in memory R, G, B, A).
-    std::span<std::uint32_t> words() { return {words_.get(), pixelCount()}; }
+    // The width * 4 pixel bytes of row y.
+    std::uint8_t* row(std::uint32_t y) { return block_.get() + std::size_t{y} * stride() + 1U; }
+    const std::uint8_t* row(std::uint32_t y) const { return block_.get() + std::size_t{y} * stride() + 1U; }
 
-    std::uint8_t* row(std::uint32_t y) { return rows_[y]; }
-    const std::uint8_t* row(std::uint32_t y) const { return rows_[y]; }
-    // The height row pointers, top row first.
-    std::uint8_t* const* rowPointers() const { return rows_.get(); }
+    // Bytes from one row's spare byte to the next one's: 1 + width * 4.
+    std::size_t stride() const { return std::size_t{size_.width} * 4U + 1U; }
+    // The whole block, height * stride bytes, each row preceded by its spare byte.
+    std::span<std::uint8_t> block() { return {block_.get(), std::size_t{size_.height} * stride()}; }
+    // Bytes of pixel data alone: width * height * 4.
+    std::size_t pixelBytes() const { return std::size_t{size_.width} * size_.height * 4U; }
 
 private:
-    std::size_t pixelCount() const { return std::size_t{size_.width} * size_.height; }
+    struct FreeBlock {
+        void operator()(std::uint8_t* block) const { std::free(block); }
+    };
 
     ImageSize size_;
-    std::unique_ptr<std::uint32_t[]> words_;
-    std::unique_ptr<std::uint8_t*[]> rows_;
+    // calloc: a large block's zero pages cost nothing until they are written.
+    std::unique_ptr<std::uint8_t, FreeBlock> block_;
 };
+
+// Stores a pixel word at `to` (any alignment) in memory order of its bytes.
+inline void storePixel(std::uint8_t* to, std::uint32_t word) { std::memcpy(to, &word, 4); }

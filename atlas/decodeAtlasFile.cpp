@@ -7,7 +7,6 @@
 #include "atlas/PixelRows.h"
 #include "atlas/decodePixels.h"
 #include "atlas/decodeSize.h"
-#include "atlas/writePngFile.h"
 #include "core/Bytes.h"
 
 namespace {
@@ -53,7 +52,8 @@ std::optional<ImageSize> checkedDecodeSize(ImageSize size, const FormatEntry& fo
 } // namespace
 
 DecodeOutcome encodeAtlasImage(ByteSpan source, ImageSize size, const FormatEntry& format,
-                               std::vector<std::uint8_t>& png, const std::function<void()>& sourceDone) {
+                               std::vector<std::uint8_t>& png, const std::function<void()>& sourceDone,
+                               PngCompression compression) {
     png.clear();
     DecodeOutcome outcome;
     const std::optional<ImageSize> decoded = checkedDecodeSize(size, format, outcome);
@@ -66,10 +66,10 @@ DecodeOutcome encodeAtlasImage(ByteSpan source, ImageSize size, const FormatEntr
         if (sourceDone) {
             sourceDone();
         }
-        if (std::optional<std::string> pngError = writePngFile(rows, decoded->width, decoded->height, png)) {
-            png.clear();
-            return failed(std::move(outcome), "cannot encode the image : " + *pngError);
-        }
+        png = encodePng(std::move(rows), pngSettingsFor(compression));
+    } catch (const PngSizeError& error) {
+        png.clear();
+        return failed(std::move(outcome), std::string("cannot encode the image : ") + error.what());
     } catch (const std::bad_alloc&) {
         png.clear();
         return failed(std::move(outcome), "not enough memory for an image of " + sizeText(*decoded));
@@ -93,7 +93,8 @@ DecodeOutcome writeAtlasImage(OutputFolder& folder, const PathList& outputPath, 
 }
 
 DecodeOutcome decodeAtlasFile(OutputFolder& folder, const PathList& inputPath, const PathList& outputPath,
-                              ImageSize size, const FormatEntry& format, std::uint64_t inputSizeLimit) {
+                              ImageSize size, const FormatEntry& format, std::uint64_t inputSizeLimit,
+                              PngCompression compression) {
     DecodeOutcome sized;
     if (!checkedDecodeSize(size, format, sized)) {
         return sized; // before the input is read, as the size alone decides it
@@ -108,7 +109,7 @@ DecodeOutcome decodeAtlasFile(OutputFolder& folder, const PathList& inputPath, c
     }
     std::vector<std::uint8_t> png;
     DecodeOutcome outcome = encodeAtlasImage(ByteSpan(input.data(), input.size()), size, format, png,
-                                             [&input] { std::vector<std::uint8_t>().swap(input); });
+                                             [&input] { std::vector<std::uint8_t>().swap(input); }, compression);
     std::vector<std::uint8_t>().swap(input);
     return writeAtlasImage(folder, outputPath, png, std::move(outcome));
 }

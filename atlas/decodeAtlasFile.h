@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "atlas/ImageSize.h"
+#include "atlas/encodePng.h"
 #include "core/Bytes.h"
 #include "core/OutputFolder.h"
 #include "core/PathList.h"
@@ -33,10 +34,12 @@ inline constexpr std::uint32_t maxDecodeSide = 16384;
 // above maxDecodeSide, when the input cannot be read (it must be a regular
 // file, not a link, of at most `inputSizeLimit` bytes: the largest file its
 // packet can have written), or when the memory for the image cannot be had,
-// and when the output cannot be written (libpng error, failed write or
-// close); a file already at `outputPath` then stays as it was.
+// and when the output cannot be written (encoder error, failed write or
+// close); a file already at `outputPath` then stays as it was. `compression`
+// picks the PNG encoder's settings.
 DecodeOutcome decodeAtlasFile(OutputFolder& folder, const PathList& inputPath, const PathList& outputPath,
-                              ImageSize size, const FormatEntry& format, std::uint64_t inputSizeLimit);
+                              ImageSize size, const FormatEntry& format, std::uint64_t inputSizeLimit,
+                              PngCompression compression = PngCompression::standard);
 
 // The decoding half of decodeAtlasFile, on texture bytes in memory: decodes
 // them at the decode size and encodes the PNG into `png`. Touches no file and
@@ -45,7 +48,8 @@ DecodeOutcome decodeAtlasFile(OutputFolder& folder, const PathList& inputPath, c
 // called once the source bytes are no longer read, before the (longer) PNG
 // encoding, so the caller may release them early.
 DecodeOutcome encodeAtlasImage(ByteSpan source, ImageSize size, const FormatEntry& format,
-                               std::vector<std::uint8_t>& png, const std::function<void()>& sourceDone = {});
+                               std::vector<std::uint8_t>& png, const std::function<void()>& sourceDone = {},
+                               PngCompression compression = PngCompression::standard);
 
 // The writing half: when `outcome` (from encodeAtlasImage) succeeded, writes
 // `png` at `outputPath` in `folder`, creating the missing folders, and

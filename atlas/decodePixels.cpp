@@ -41,30 +41,42 @@ std::uint64_t wholePixelsFrom(ByteSpan source, std::uint64_t offset, std::uint64
     return std::min(pixelCount, (source.size() - offset) / bytesPerPixel);
 }
 
+// Calls decodeRun(to, firstPixel, count) for each row of the image: the
+// row's pixel bytes and the index of its first pixel in row-major order.
+template <typename DecodeRun>
+void forEachRow(PixelRows& rows, DecodeRun&& decodeRun) {
+    const std::size_t width = rows.width();
+    for (std::uint32_t y = 0; y < rows.height(); ++y) {
+        decodeRun(rows.row(y), std::uint64_t{y} * width, width);
+    }
+}
+
 // Copies pixels of four bytes, swapping the first and third when `swapRedBlue`.
-void decodeFourBytePixels(ByteSpan source, std::span<std::uint8_t> out, std::uint64_t pixelCount, bool swapRedBlue) {
-    const std::uint64_t whole = wholePixelsFrom(source, 0, 4, pixelCount);
-    if (!swapRedBlue) {
-        if (whole != 0) {
-            std::memcpy(out.data(), source.data(), static_cast<std::size_t>(whole * 4U));
-        }
-    } else {
-        const std::uint8_t* from = source.data();
-        std::uint8_t* to = out.data();
-        for (std::size_t i = 0; i < whole; ++i, from += 4, to += 4) {
-            to[0] = from[2];
-            to[1] = from[1];
-            to[2] = from[0];
-            to[3] = from[3];
+void decodeFourBytePixels(ByteSpan source, std::uint8_t* out, std::uint64_t first, std::size_t count,
+                          bool swapRedBlue) {
+    const std::uint64_t whole = wholePixelsFrom(source, first * 4U, 4, count);
+    if (whole != 0) {
+        const std::uint8_t* from = source.data() + first * 4U;
+        if (!swapRedBlue) {
+            std::memcpy(out, from, static_cast<std::size_t>(whole * 4U));
+        } else {
+            std::uint8_t* to = out;
+            for (std::size_t i = 0; i < whole; ++i, from += 4, to += 4) {
+                to[0] = from[2];
+                to[1] = from[1];
+                to[2] = from[0];
+                to[3] = from[3];
+            }
         }
     }
     const std::size_t red = swapRedBlue ? 2U : 0U;
-    for (std::uint64_t i = whole; i < pixelCount; ++i) {
-        std::uint8_t* to = out.data() + i * 4U;
-        to[0] = byteAt(source, i * 4U + red);
-        to[1] = byteAt(source, i * 4U + 1U);
-        to[2] = byteAt(source, i * 4U + 2U - red);
-        to[3] = byteAt(source, i * 4U + 3U);
+    for (std::uint64_t i = whole; i < count; ++i) {
+        std::uint8_t* to = out + i * 4U;
+        const std::uint64_t at = (first + i) * 4U;
+        to[0] = byteAt(source, at + red);
+        to[1] = byteAt(source, at + 1U);
+        to[2] = byteAt(source, at + 2U - red);
+        to[3] = byteAt(source, at + 3U);
     }
 }
 
@@ -79,9 +91,8 @@ void copyThreeBytePixels(const std::uint8_t* from, const std::uint8_t* alpha, st
         if constexpr (std::endian::native == std::endian::little) {
             // One word store per pixel: byte-wise stores of this pattern
             // compile to slow partial writes.
-            const std::uint32_t pixel = std::uint32_t{from[3 * i + red]} | (std::uint32_t{from[3 * i + 1]} << 8) |
-                                        (std::uint32_t{from[3 * i + blue]} << 16) | (a << 24);
-            std::memcpy(to + 4 * i, &pixel, 4);
+            storePixel(to + 4 * i, std::uint32_t{from[3 * i + red]} | (std::uint32_t{from[3 * i + 1]} << 8) |
+                                       (std::uint32_t{from[3 * i + blue]} << 16) | (a << 24));
         } else {
             to[4 * i] = from[3 * i + red];
             to[4 * i + 1] = from[3 * i + 1];
@@ -93,50 +104,54 @@ void copyThreeBytePixels(const std::uint8_t* from, const std::uint8_t* alpha, st
 
 // Pixels of three colour bytes. Alpha is 255, or with an alpha plane the
 // byte alphaPlane + i for pixel i.
-void decodeThreeBytePixels(ByteSpan source, std::span<std::uint8_t> out, std::uint64_t pixelCount,
+void decodeThreeBytePixels(ByteSpan source, std::uint8_t* out, std::uint64_t first, std::size_t count,
                            bool swapRedBlue, std::optional<std::uint64_t> alphaPlane) {
     const std::size_t red = swapRedBlue ? 2U : 0U;
     const std::size_t blue = 2U - red;
-    std::uint64_t whole = wholePixelsFrom(source, 0, 3, pixelCount);
+    std::uint64_t whole = wholePixelsFrom(source, first * 3U, 3, count);
     if (alphaPlane) {
-        whole = std::min(whole, wholePixelsFrom(source, *alphaPlane, 1, pixelCount));
+        whole = std::min(whole, wholePixelsFrom(source, *alphaPlane + first, 1, count));
     }
     if (whole != 0) {
-        const std::uint8_t* alpha = alphaPlane ? source.data() + *alphaPlane : nullptr;
-        const auto count = static_cast<std::size_t>(whole);
+        const std::uint8_t* from = source.data() + first * 3U;
+        const std::uint8_t* alpha = alphaPlane ? source.data() + *alphaPlane + first : nullptr;
+        const auto n = static_cast<std::size_t>(whole);
         if (swapRedBlue) {
-            alpha != nullptr ? copyThreeBytePixels<true, true>(source.data(), alpha, out.data(), count)
-                             : copyThreeBytePixels<true, false>(source.data(), alpha, out.data(), count);
+            alpha != nullptr ? copyThreeBytePixels<true, true>(from, alpha, out, n)
+                             : copyThreeBytePixels<true, false>(from, alpha, out, n);
         } else {
-            alpha != nullptr ? copyThreeBytePixels<false, true>(source.data(), alpha, out.data(), count)
-                             : copyThreeBytePixels<false, false>(source.data(), alpha, out.data(), count);
+            alpha != nullptr ? copyThreeBytePixels<false, true>(from, alpha, out, n)
+                             : copyThreeBytePixels<false, false>(from, alpha, out, n);
         }
     }
-    for (std::uint64_t i = whole; i < pixelCount; ++i) {
-        std::uint8_t* pixel = out.data() + i * 4U;
-        pixel[0] = byteAt(source, i * 3U + red);
-        pixel[1] = byteAt(source, i * 3U + 1U);
-        pixel[2] = byteAt(source, i * 3U + blue);
-        pixel[3] = alphaPlane ? byteAt(source, *alphaPlane + i) : std::uint8_t{255};
+    for (std::uint64_t i = whole; i < count; ++i) {
+        std::uint8_t* pixel = out + i * 4U;
+        const std::uint64_t at = (first + i) * 3U;
+        pixel[0] = byteAt(source, at + red);
+        pixel[1] = byteAt(source, at + 1U);
+        pixel[2] = byteAt(source, at + blue);
+        pixel[3] = alphaPlane ? byteAt(source, *alphaPlane + first + i) : std::uint8_t{255};
     }
 }
 
 // Alpha of pixel i from byte planeStart + i.
-void decodeAlphaPlane(ByteSpan source, std::span<std::uint8_t> out, std::uint64_t pixelCount,
+void decodeAlphaPlane(ByteSpan source, std::uint8_t* out, std::uint64_t first, std::size_t count,
                       std::uint64_t planeStart) {
-    const std::uint64_t whole = wholePixelsFrom(source, planeStart, 1, pixelCount);
+    const std::uint64_t whole = wholePixelsFrom(source, planeStart + first, 1, count);
     for (std::uint64_t i = 0; i < whole; ++i) {
-        out[static_cast<std::size_t>(i * 4U + 3U)] = source[static_cast<std::size_t>(planeStart + i)];
+        out[i * 4U + 3U] = source[static_cast<std::size_t>(planeStart + first + i)];
     }
-    for (std::uint64_t i = whole; i < pixelCount; ++i) {
-        out[static_cast<std::size_t>(i * 4U + 3U)] = 0;
+    for (std::uint64_t i = whole; i < count; ++i) {
+        out[i * 4U + 3U] = 0;
     }
 }
 
-void fillAlpha(std::span<std::uint8_t> out, std::uint8_t alpha) {
-    for (std::size_t i = 3; i < out.size(); i += 4) {
-        out[i] = alpha;
-    }
+void fillAlpha(PixelRows& rows, std::uint8_t alpha) {
+    forEachRow(rows, [alpha](std::uint8_t* out, std::uint64_t, std::size_t count) {
+        for (std::size_t i = 0; i < count; ++i) {
+            out[4U * i + 3U] = alpha;
+        }
+    });
 }
 
 // Every whole block into its pixels, opaque. With `alphaPlane`, whose
@@ -176,25 +191,24 @@ std::uint64_t decodePvrtc(ByteSpan source, PixelRows& rows, ImageSize size) {
         return 0;
     }
     const auto signedSide = static_cast<std::int32_t>(side);
-    decodePvrtc4Bpp(rows.words(), PvrtcSize{signedSide, signedSide}, source);
     // The decoder's words hold B, G, R, A from the low byte up; the rows want
     // the bytes R, G, B, A in memory: swap the low and the third byte.
-    std::span<std::uint32_t> words = rows.words();
-    if constexpr (std::endian::native == std::endian::little) {
-        for (std::uint32_t& word : words) {
-            word = (word & 0xFF00FF00U) | ((word >> 16) & 0xFFU) | ((word & 0xFFU) << 16);
-        }
-    } else {
-        std::span<std::uint8_t> bytes = rows.bytes();
-        for (std::size_t i = 0; i < words.size(); ++i) {
-            const std::uint32_t word = words[i];
-            std::uint8_t* pixel = bytes.data() + i * 4U;
-            pixel[0] = static_cast<std::uint8_t>(word >> 16);
-            pixel[1] = static_cast<std::uint8_t>(word >> 8);
-            pixel[2] = static_cast<std::uint8_t>(word);
-            pixel[3] = static_cast<std::uint8_t>(word >> 24);
-        }
-    }
+    decodePvrtc4BppRows(PvrtcSize{signedSide, signedSide}, source,
+                        [&rows](std::uint32_t y, std::span<const std::uint32_t> words) {
+                            std::uint8_t* out = rows.row(y);
+                            for (const std::uint32_t word : words) {
+                                if constexpr (std::endian::native == std::endian::little) {
+                                    storePixel(out, (word & 0xFF00FF00U) | ((word >> 16) & 0xFFU) |
+                                                        ((word & 0xFFU) << 16));
+                                } else {
+                                    out[0] = static_cast<std::uint8_t>(word >> 16);
+                                    out[1] = static_cast<std::uint8_t>(word >> 8);
+                                    out[2] = static_cast<std::uint8_t>(word);
+                                    out[3] = static_cast<std::uint8_t>(word >> 24);
+                                }
+                                out += 4;
+                            }
+                        });
     const std::uint64_t blocks = side / 4U;
     return bytesPastEnd(source, 0, blocks * blocks * 8U);
 }
@@ -206,24 +220,32 @@ std::uint64_t decodePixels(ByteSpan source, PixelRows& rows, ImageSize size, std
         throw std::invalid_argument("pixel rows do not match the image size");
     }
     const std::uint64_t pixelCount = std::uint64_t{size.width} * size.height;
-    const std::span<std::uint8_t> out = rows.bytes();
 
     if (sameName(formatName, FormatName::RGBA32) || sameName(formatName, FormatName::BGRA32)) {
-        decodeFourBytePixels(source, out, pixelCount, sameName(formatName, FormatName::BGRA32));
+        const bool swap = sameName(formatName, FormatName::BGRA32);
+        forEachRow(rows, [&](std::uint8_t* out, std::uint64_t first, std::size_t count) {
+            decodeFourBytePixels(source, out, first, count, swap);
+        });
         return bytesPastEnd(source, 0, pixelCount * 4U);
     }
     if (sameName(formatName, FormatName::RGB24) || sameName(formatName, FormatName::BGR24)) {
-        decodeThreeBytePixels(source, out, pixelCount, sameName(formatName, FormatName::BGR24), std::nullopt);
+        const bool swap = sameName(formatName, FormatName::BGR24);
+        forEachRow(rows, [&](std::uint8_t* out, std::uint64_t first, std::size_t count) {
+            decodeThreeBytePixels(source, out, first, count, swap, std::nullopt);
+        });
         return bytesPastEnd(source, 0, pixelCount * 3U);
     }
     if (sameName(formatName, FormatName::RGB24_ALPHA) || sameName(formatName, FormatName::BGR24_ALPHA)) {
-        decodeThreeBytePixels(source, out, pixelCount, sameName(formatName, FormatName::BGR24_ALPHA), pixelCount * 3U);
+        const bool swap = sameName(formatName, FormatName::BGR24_ALPHA);
+        forEachRow(rows, [&](std::uint8_t* out, std::uint64_t first, std::size_t count) {
+            decodeThreeBytePixels(source, out, first, count, swap, pixelCount * 3U);
+        });
         return bytesPastEnd(source, 0, pixelCount * 4U);
     }
     if (sameName(formatName, FormatName::RGB_ETC1)) {
         // Pixels outside whole blocks (a side of 2) stay black but opaque.
         if (size.width % 4U != 0 || size.height % 4U != 0) {
-            fillAlpha(out, 255);
+            fillAlpha(rows, 255);
         }
         decodeEtcPixels(source, rows, nullptr);
         return bytesPastEnd(source, 0, etcPlaneBytes(size));
@@ -236,7 +258,9 @@ std::uint64_t decodePixels(ByteSpan source, PixelRows& rows, ImageSize size, std
             decodeEtcPixels(source, rows, source.data() + planeStart);
         } else {
             decodeEtcPixels(source, rows, nullptr);
-            decodeAlphaPlane(source, out, pixelCount, planeStart);
+            forEachRow(rows, [&](std::uint8_t* out, std::uint64_t first, std::size_t count) {
+                decodeAlphaPlane(source, out, first, count, planeStart);
+            });
         }
         return bytesPastEnd(source, 0, etcPlaneBytes(size)) + bytesPastEnd(source, planeStart, pixelCount);
     }

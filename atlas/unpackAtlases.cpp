@@ -238,7 +238,7 @@ private:
             const ByteSpan source = packet->blocks.atlasData().subspan(entry.offset, entry.size);
             encoded.outcome =
                 encodeAtlasImage(source, ImageSize {atlas.texture->width, atlas.texture->height}, *atlas.format,
-                                 encoded.png, [&packet] { packet.reset(); });
+                                 encoded.png, [&packet] { packet.reset(); }, settings_.compression);
         } catch (const std::exception& error) {
             encoded.png.clear();
             encoded.outcome = failedOutcome(error);
@@ -362,7 +362,7 @@ private:
         try {
             return decodeAtlasFile(folder_, underFolder(PathList::fromText("Temp"), entry.name), outputPath,
                                    ImageSize {atlas.texture->width, atlas.texture->height}, *atlas.format,
-                                   largestFile);
+                                   largestFile, settings_.compression);
         } catch (const std::exception& error) {
             return failedOutcome(error);
         }

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "atlas/encodePng.h"
 #include "core/Bytes.h"
 #include "core/Console.h"
 #include "core/OutputFolder.h"
@@ -18,6 +19,7 @@ struct AtlasOutputSettings {
     bool extractAll = false;              // also extract the packets that hold no atlases
     FileSelection selection;              // the files extracted and atlases decoded
     bool keepExtracted = false;           // a decoded atlas keeps its file under "Temp"
+    PngCompression compression = PngCompression::standard; // the PNG encoder's settings
 };
 
 // Asks for the texture-format index file, then extracts every atlas-bearing

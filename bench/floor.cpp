@@ -1,10 +1,12 @@
 // The unavoidable part of unpacking a package, for comparison with the tool:
-//   bench_floor PACKAGE INDEXFILE OUTDIR [--jobs N]
+//   bench_floor PACKAGE INDEXFILE OUTDIR [--jobs N] [--libraries libpng|own]
 // A setup phase (not timed) reads the package, decodes every atlas that the
 // tool would write and creates the output folders. The timed phase then does
-// only what no implementation can skip: zlib inflates every compressed data
-// block of every atlas-bearing packet the tool extracts, and libpng writes
-// every atlas at its default settings to OUTDIR/OutPut/<path>.png. With
+// only what no implementation can skip: inflate every compressed data block
+// of every atlas-bearing packet the tool extracts, and write every atlas as
+// a PNG file to OUTDIR/OutPut/<path>.png. With "libpng" (the default), zlib
+// inflates and libpng encodes at its default settings; with "own", libdeflate
+// inflates and the tool's own encoder encodes at its default settings. With
 // --jobs N the timed work is shared by N threads. Prints the timed seconds.
 #include <algorithm>
 #include <atomic>
@@ -17,12 +19,14 @@
 #include <thread>
 #include <vector>
 
+#include <libdeflate.h>
 #include <zlib.h>
 
 #include "atlas/PixelRows.h"
 #include "atlas/decodePixels.h"
 #include "atlas/decodeSize.h"
-#include "atlas/writePngFile.h"
+#include "atlas/encodePng.h"
+#include "bench/writePngWithLibpng.h"
 #include "core/Console.h"
 #include "core/FileSystem.h"
 #include "description/findFormatEntry.h"
@@ -40,7 +44,8 @@ struct InflateTask {
 };
 
 struct PngTask {
-    std::unique_ptr<PixelRows> rows;
+    std::unique_ptr<PixelRows> rows; // the own encoder uses it up
+    std::size_t rgbaBytes = 0;
     std::string outputPath;
 };
 
@@ -50,18 +55,41 @@ struct Task {
     std::unique_ptr<PngTask> png;
 };
 
-bool runTask(const Task& task) {
+bool inflateWithZlib(const InflateTask& inflate) {
+    auto block = std::make_unique_for_overwrite<std::uint8_t[]>(inflate.declaredSize);
+    uLongf length = inflate.declaredSize;
+    return uncompress(block.get(), &length, inflate.source.data(), static_cast<uLong>(inflate.source.size())) == Z_OK;
+}
+
+bool inflateWithLibdeflate(const InflateTask& inflate) {
+    auto block = std::make_unique_for_overwrite<std::uint8_t[]>(inflate.declaredSize);
+    libdeflate_decompressor* decompressor = libdeflate_alloc_decompressor();
+    if (decompressor == nullptr) {
+        return false;
+    }
+    const libdeflate_result result = libdeflate_zlib_decompress(decompressor, inflate.source.data(),
+                                                                inflate.source.size(), block.get(),
+                                                                inflate.declaredSize, nullptr);
+    libdeflate_free_decompressor(decompressor);
+    return result == LIBDEFLATE_SUCCESS;
+}
+
+bool runTask(const Task& task, bool ownLibraries) {
     if (task.inflate) {
-        auto block = std::make_unique_for_overwrite<std::uint8_t[]>(task.inflate->declaredSize);
-        uLongf length = task.inflate->declaredSize;
-        return uncompress(block.get(), &length, task.inflate->source.data(),
-                          static_cast<uLong>(task.inflate->source.size())) == Z_OK;
+        return ownLibraries ? inflateWithLibdeflate(*task.inflate) : inflateWithZlib(*task.inflate);
     }
     std::FILE* file = std::fopen(task.png->outputPath.c_str(), "wb");
     if (file == nullptr) {
         return false;
     }
-    const bool written = !writePngFile(*task.png->rows, task.png->rows->width(), task.png->rows->height(), file);
+    bool written = false;
+    if (ownLibraries) {
+        const std::vector<std::uint8_t> png =
+            encodePng(std::move(*task.png->rows), pngSettingsFor(PngCompression::standard));
+        written = std::fwrite(png.data(), png.size(), 1, file) == 1;
+    } else {
+        written = !writePngWithLibpng(*task.png->rows, file);
+    }
     return std::fclose(file) == 0 && written;
 }
 
@@ -120,7 +148,8 @@ std::vector<Task> prepare(ByteSpan package, const PackageRecords& records, const
                 const fs::path output = outFolder / "OutPut" / (path + ".png");
                 fs::create_directories(output.parent_path());
                 Task task;
-                task.png = std::make_unique<PngTask>(PngTask {std::move(rows), output.string()});
+                const std::size_t rgbaBytes = rows->pixelBytes();
+                task.png = std::make_unique<PngTask>(PngTask {std::move(rows), rgbaBytes, output.string()});
                 tasks.push_back(std::move(task));
             }
         }
@@ -131,12 +160,24 @@ std::vector<Task> prepare(ByteSpan package, const PackageRecords& records, const
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 4 && !(argc == 6 && std::string(argv[4]) == "--jobs")) {
-        std::fprintf(stderr, "usage: %s PACKAGE INDEXFILE OUTDIR [--jobs N]\n", argv[0]);
+    unsigned jobs = std::max(1U, std::thread::hardware_concurrency());
+    bool ownLibraries = false;
+    bool usable = argc >= 4;
+    for (int i = 4; usable && i < argc; i += 2) {
+        const std::string option = argv[i];
+        const std::string value = i + 1 < argc ? argv[i + 1] : "";
+        if (option == "--jobs" && !value.empty()) {
+            jobs = static_cast<unsigned>(std::strtoul(value.c_str(), nullptr, 10));
+        } else if (option == "--libraries" && (value == "libpng" || value == "own")) {
+            ownLibraries = value == "own";
+        } else {
+            usable = false;
+        }
+    }
+    if (!usable || jobs == 0) {
+        std::fprintf(stderr, "usage: %s PACKAGE INDEXFILE OUTDIR [--jobs N] [--libraries libpng|own]\n", argv[0]);
         return 2;
     }
-    const unsigned jobs = argc == 6 ? static_cast<unsigned>(std::strtoul(argv[5], nullptr, 10))
-                                    : std::max(1U, std::thread::hardware_concurrency());
     try {
         const std::vector<std::uint8_t> packageBytes = readPackageFile(argv[1]);
         const ByteSpan package(packageBytes.data(), packageBytes.size());
@@ -153,7 +194,7 @@ int main(int argc, char** argv) {
         std::atomic<bool> allDone {true};
         const auto worker = [&] {
             for (std::size_t i = next++; i < tasks.size(); i = next++) {
-                if (!runTask(tasks[i])) {
+                if (!runTask(tasks[i], ownLibraries)) {
                     allDone = false;
                 }
             }
@@ -174,7 +215,7 @@ int main(int argc, char** argv) {
         std::size_t largest = 0;
         for (const Task& task : tasks) {
             if (task.png) {
-                largest = std::max(largest, task.png->rows->bytes().size());
+                largest = std::max(largest, task.png->rgbaBytes);
             }
         }
         std::printf("floor seconds: %.3f (%zu tasks, %u jobs)\nlargest atlas RGBA bytes: %zu\n", seconds,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <new>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -10,6 +11,18 @@
 class PackageFormatError : public std::runtime_error {
 public:
     explicit PackageFormatError(const std::string& reason) : std::runtime_error(reason) {}
+};
+
+// Memory that a run needs could not be had. A std::bad_alloc, so that the
+// handler for any failed allocation catches it, but with a reason that says
+// what the memory was for.
+class NotEnoughMemory : public std::bad_alloc {
+public:
+    explicit NotEnoughMemory(std::string reason) : reason_(std::move(reason)) {}
+    const char* what() const noexcept override { return reason_.c_str(); }
+
+private:
+    std::string reason_;
 };
 
 // Any other condition that ends the run: the given lines are printed, then

@@ -11,13 +11,15 @@
 
 // Why `component` cannot be a name inside the output folder on Windows, or
 // nullptr when it can. Refused: "..", a colon (a drive, as in "C:" or "C:x",
-// or an alternate data stream, as in "name:stream"), the characters Windows
-// forbids in names (control bytes and < > " | ? *), a trailing dot or space
+// or an alternate data stream, as in "name:stream"), a trailing dot or space
 // (Windows drops them, so "a." would be "a" and ". ." would be "."), and the
 // device names CON, PRN, AUX, NUL, CONIN$, CONOUT$, COM1-9 and LPT1-9 (also
 // with the superscript digits 1-3), whatever their letter case, with or
 // without an extension and blanks before it. Empty and "." components are
-// passed over by the file layer and are not refused here.
+// passed over by the file layer and are not refused here. Characters that
+// Windows forbids in names (control bytes, < > " | ? *) are not refused
+// here either: they mean nothing else, and the system refuses to create
+// such a file, which ends that one file's write with the system's reason.
 const char* windowsNameFault(std::string_view component);
 
 // The UTF-16 name for the bytes of a name: the bytes read as UTF-8 when they

@@ -1,9 +1,9 @@
 #include "package/openPacketBlocks.h"
 
+#include <new>
 #include <string>
 
-#include <zlib.h>
-
+#include "core/Deflate.h"
 #include "core/FatalError.h"
 #include "package/PackageRange.h"
 
@@ -15,6 +15,19 @@ namespace {
 constexpr std::uint64_t maxInflateRatio = 1032;
 
 constexpr std::uint32_t highestCompressionFlags = compressAtlasFlag | compressResourceFlag;
+
+// The words zlib used for the same failures, so that the report of a
+// damaged block reads as it always has.
+const char* inflateErrorText(zlibStream::InflateResult result) {
+    switch (result) {
+    case zlibStream::InflateResult::badData:
+        return "data error";
+    case zlibStream::InflateResult::insufficientSpace:
+        return "buffer error";
+    default:
+        return "unexpected result";
+    }
+}
 
 } // namespace
 
@@ -35,13 +48,21 @@ ByteSpan PacketBlocks::openBlock(ByteSpan package, std::uint64_t start, std::uin
     // calloc: the zero fill of a large block costs nothing until touched.
     storage.reset(static_cast<std::uint8_t*>(std::calloc(declaredSize, 1)));
     if (!storage) {
-        throw PackageFormatError(what + ": cannot allocate " + std::to_string(declaredSize) +
-                                 " bytes to inflate it into");
+        throw NotEnoughMemory(what + ": not enough memory for " + std::to_string(declaredSize) +
+                              " bytes to inflate it into");
     }
-    uLongf inflated = declaredSize;
-    const int result = uncompress(storage.get(), &inflated, source.data(), static_cast<uLong>(source.size()));
-    if (result != Z_OK) {
-        throw PackageFormatError(what + ": zlib cannot inflate it (" + zError(result) + ")");
+    // One decompressor per block: blocks may be opened on several threads.
+    std::size_t inflated = 0;
+    zlibStream::InflateResult result = zlibStream::InflateResult::failed;
+    try {
+        zlibStream::Decompressor decompressor;
+        result = decompressor.zlibDecompress(source.data(), source.size(), storage.get(), declaredSize, inflated);
+    } catch (const std::bad_alloc&) {
+        throw NotEnoughMemory(what + ": not enough memory for " + std::to_string(declaredSize) +
+                              " bytes to inflate it into");
+    }
+    if (result != zlibStream::InflateResult::success) {
+        throw PackageFormatError(what + ": zlib cannot inflate it (" + inflateErrorText(result) + ")");
     }
     if (inflated != declaredSize) {
         throw PackageFormatError(what + ": inflates to " + std::to_string(inflated) + " bytes, not the declared " +

@@ -35,9 +35,10 @@ private:
 // Chooses or inflates the blocks as the packet's compression flags say
 // (bit 1: resource data compressed, bit 0: atlas data compressed), the
 // resource data first. Each block, stored or compressed, must lie inside the
-// package; a compressed block must inflate with zlib to exactly its declared
-// size; an empty declared block needs no data at all. Any violation, flags
-// above 3 or a block too large to allocate throw PackageFormatError, whose
-// reason starts with `packetLabel`.
+// package; a compressed block must be one zlib stream that inflates to
+// exactly its declared size; an empty declared block needs no data at all.
+// Any violation or flags above 3 throw PackageFormatError, whose reason
+// starts with `packetLabel`. A block whose memory cannot be had throws
+// NotEnoughMemory, with a reason that starts the same way.
 PacketBlocks openPacketBlocks(ByteSpan package, std::uint32_t packetOffset, const PacketHeader& header,
                               std::string_view packetLabel);

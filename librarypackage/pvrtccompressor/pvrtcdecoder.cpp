@@ -1,5 +1,6 @@
 #include "librarypackage/pvrtccompressor/pvrtcdecoder.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <stdexcept>
@@ -169,6 +170,19 @@ void decodePvrtc4Bpp(std::span<std::uint32_t> result, PvrtcSize size, std::span<
     if (std::uint64_t{side} * side > result.size()) {
         throw std::invalid_argument("PVRTC result array smaller than the image");
     }
+    decodePvrtc4BppRows(size, data, [&](std::uint32_t y, std::span<const std::uint32_t> words) {
+        std::copy(words.begin(), words.end(), result.begin() + static_cast<std::ptrdiff_t>(std::size_t{y} * side));
+    });
+}
+
+void decodePvrtc4BppRows(PvrtcSize size, std::span<const std::uint8_t> data, const PvrtcRowSink& takeRow) {
+    if (size.x != size.y) {
+        throw std::invalid_argument("size.x == size.y");
+    }
+    if (size.x < 4) {
+        return;
+    }
+    const auto side = static_cast<std::uint32_t>(size.x);
     const std::uint32_t blocks = side / 4U;
     const std::uint32_t mask = blocks - 1U;
 
@@ -184,6 +198,7 @@ void decodePvrtc4Bpp(std::span<std::uint32_t> result, PvrtcSize size, std::span<
     // Colours A and B of each packet column interpolated down to one pixel row.
     std::vector<LaneColour> columnA(blocks);
     std::vector<LaneColour> columnB(blocks);
+    std::vector<std::uint32_t> pixelRow(side);
 
     for (std::uint32_t y = 0; y < blocks; ++y) {
         for (std::uint32_t py = 0; py < 4; ++py) {
@@ -194,7 +209,7 @@ void decodePvrtc4Bpp(std::span<std::uint32_t> result, PvrtcSize size, std::span<
                 columnA[x] = upper[x].a * wy[0] + lower[x].a * wy[1];
                 columnB[x] = upper[x].b * wy[0] + lower[x].b * wy[1];
             }
-            std::uint32_t* out = result.data() + std::size_t{4U * y + py} * side;
+            std::uint32_t* out = pixelRow.data();
             for (std::uint32_t x = 0; x < blocks; ++x, out += 4) {
                 const std::uint32_t left = (x + mask) & mask;
                 const std::uint32_t right = (x + 1U) & mask;
@@ -210,6 +225,7 @@ void decodePvrtc4Bpp(std::span<std::uint32_t> result, PvrtcSize size, std::span<
                     out[px] = blendPixel(a, b, weights[(modulation >> (2U * px)) & 3U]);
                 }
             }
+            takeRow(4U * y + py, pixelRow);
         }
         if (y + 1U < blocks) {
             std::swap(above, current);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 
 // Image size in pixels as the decoder takes it: signed, and square.
@@ -22,3 +23,11 @@ std::uint32_t pvrtcMortonIndex(std::uint32_t blockX, std::uint32_t blockY);
 // Throws std::invalid_argument when size.x != size.y or when `result` holds
 // fewer than size.x * size.y words.
 void decodePvrtc4Bpp(std::span<std::uint32_t> result, PvrtcSize size, std::span<const std::uint8_t> data);
+
+// The same decoding, handing each pixel row to `takeRow(y, words)` as it is
+// finished, top row first: `words` holds the row's size.x pixel words as
+// above and is valid only during the call. Lets a caller store the pixels in
+// a layout of its own without a second image. Throws as above except for the
+// size of a result array.
+using PvrtcRowSink = std::function<void(std::uint32_t y, std::span<const std::uint32_t> words)>;
+void decodePvrtc4BppRows(PvrtcSize size, std::span<const std::uint8_t> data, const PvrtcRowSink& takeRow);

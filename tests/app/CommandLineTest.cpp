@@ -31,7 +31,10 @@ INSTANTIATE_TEST_SUITE_P(
                     BadLine {"BudgetUnknownUnit", {"a.obb", "--max-output", "5X"}},
                     BadLine {"BudgetTwoUnits", {"a.obb", "--max-output", "5MB"}},
                     BadLine {"BudgetNegative", {"a.obb", "--max-output", "-5"}},
-                    BadLine {"BudgetPast64Bits", {"a.obb", "--max-output", "17000000T"}}),
+                    BadLine {"BudgetPast64Bits", {"a.obb", "--max-output", "17000000T"}},
+                    BadLine {"UnknownCompression", {"a.obb", "--compression", "fastest"}},
+                    BadLine {"MissingCompression", {"a.obb", "--compression"}},
+                    BadLine {"CompressionTwice", {"a.obb", "--compression", "fast", "--compression", "best"}}),
     [](const testing::TestParamInfo<BadLine>& row) { return row.param.name; });
 
 TEST(CommandLine, NoArgumentsIsTheInteractiveRun) {
@@ -56,6 +59,7 @@ TEST(CommandLine, ArgumentModeTakesEveryOption) {
     EXPECT_TRUE(line->onlyPatterns.empty());
     EXPECT_FALSE(line->keepExtracted);
     EXPECT_FALSE(line->list);
+    EXPECT_EQ(line->compression, PngCompression::standard);
 }
 
 TEST(CommandLine, TakesThePackagesAndPatternsInOrderWithTheSelectionOptions) {
@@ -81,7 +85,8 @@ TEST(CommandLine, SeveralPackagesOfOneNameAreFineWithoutAnOutputFolderOrWhenList
 TEST(CommandLine, UsageNamesEveryOption) {
     const std::string usage = usageText();
     for (const char* option : {"-f INDEX", "-o OUTDIR", "--skip-unknown", "--jobs N", "--all", "--only PATTERN",
-                               "--keep-extracted", "--list", "--help", "--version"}) {
+                               "--keep-extracted", "--list", "--help", "--version", "--max-output SIZE",
+                               "--compression fast|default|best"}) {
         EXPECT_NE(usage.find(option), std::string::npos) << option;
     }
 }
@@ -97,6 +102,17 @@ TEST(CommandLine, OutputBudgetTakesBytesOrPowersOf1024) {
         const auto line = parseCommandLine({"a.obb", "--max-output", row.text}, error);
         ASSERT_TRUE(line.has_value()) << row.text << ": " << error;
         EXPECT_EQ(line->maxOutput, row.bytes) << row.text;
+    }
+}
+
+TEST(CommandLine, CompressionNamesPickTheirSettings) {
+    const std::pair<const char*, PngCompression> names[] = {
+        {"fast", PngCompression::fast}, {"default", PngCompression::standard}, {"best", PngCompression::best}};
+    for (const auto& [name, compression] : names) {
+        std::string error;
+        const auto line = parseCommandLine({"pkg.obb", "--compression", name}, error);
+        ASSERT_TRUE(line.has_value()) << name << ": " << error;
+        EXPECT_EQ(line->compression, compression) << name;
     }
 }
 

@@ -44,4 +44,43 @@ TEST(SamplePackage, UnpacksEveryDecodableAtlas) {
     EXPECT_TRUE(fs::exists(out / "fonts" / "glyphs_undecodable.png"));
 }
 
+// An independent checker finds every PNG of the sample package sound at
+// every --compression setting: chunk order and CRCs, IHDR fields, the zlib
+// stream and its length. The settings reach the encoder: each one smaller
+// than the faster one before it.
+TEST(SamplePackage, PngCheckFindsEveryPngSound) {
+    constexpr const char* pngcheck = "/usr/bin/pngcheck";
+    if (!fs::exists(pngcheck)) {
+        GTEST_SKIP() << pngcheck << " is not installed (Debian package pngcheck); check skipped";
+    }
+    TempFolder folder;
+    const std::string make = std::string(SAMPLE_PACKAGE_TOOL) + " " + shellQuoted(folder.path().string()) + " >/dev/null";
+    ASSERT_EQ(std::system(make.c_str()), 0);
+    std::uintmax_t fasterSettingBytes = 0;
+    for (const char* compression : {"fast", "default", "best"}) {
+        const fs::path output = folder.path() / compression;
+        const BinaryRun run = runBinary(folder.path(), {"sample.rsb", "-f", "TextureFormatIndex.json", "-o",
+                                                        output.string(), "--skip-unknown", "--compression", compression},
+                                        "");
+        ASSERT_EQ(run.status, 0) << run.out << run.err;
+        std::string files;
+        int count = 0;
+        std::uintmax_t bytes = 0;
+        for (const fs::directory_entry& entry : fs::recursive_directory_iterator(output / "OutPut")) {
+            if (entry.path().extension() == ".png") {
+                files += " " + shellQuoted(entry.path().string());
+                ++count;
+                bytes += entry.file_size();
+            }
+        }
+        ASSERT_GE(count, 10) << compression;
+        if (fasterSettingBytes != 0) {
+            EXPECT_LT(bytes, fasterSettingBytes) << compression;
+        }
+        fasterSettingBytes = bytes;
+        const std::string check = std::string(pngcheck) + " -q" + files + " >pngcheck.log 2>&1";
+        EXPECT_EQ(std::system(check.c_str()), 0) << compression << ": " << readFileText(folder.path() / "pngcheck.log");
+    }
+}
+
 } // namespace

@@ -12,7 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "atlas/decodeEtcImage.h"
-#include "atlas/writePngFile.h"
+#include "atlas/encodePng.h"
 #include "PngFile.h"
 #include "support/TempFolder.h"
 
@@ -50,9 +50,9 @@ TEST(Etc1ToolCrossCheck, DecodesEncodedBlocksExactlyAsTheToolDoes) {
     constexpr std::uint32_t width = 64;
     constexpr std::uint32_t height = 32;
     {
-        const PixelRows picture = drawTestPicture(width, height);
-        std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen("picture.png", "wb"), std::fclose);
-        ASSERT_EQ(writePngFile(picture, width, height, file.get()), std::nullopt);
+        const Bytes png = encodePng(drawTestPicture(width, height), pngSettingsFor(PngCompression::standard));
+        std::ofstream("picture.png", std::ios::binary)
+            .write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
     }
     const std::string encode = std::string(etc1tool) + " picture.png --encode -o picture.pkm > /dev/null 2>&1";
     ASSERT_EQ(std::system(encode.c_str()), 0) << encode;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 #include <iterator>
@@ -21,9 +22,13 @@ struct PngFile {
     std::vector<std::uint8_t> rgba;
 
     static PngFile read(const std::string& path) {
-        PngFile png;
         std::ifstream in(path, std::ios::binary);
-        const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        return fromBytes(
+            std::vector<std::uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
+    }
+
+    static PngFile fromBytes(const std::vector<std::uint8_t>& bytes) {
+        PngFile png;
         static const std::uint8_t signature[8] = {137, 80, 78, 71, 13, 10, 26, 10};
         if (bytes.size() < 8 || !std::equal(signature, signature + 8, bytes.begin())) {
             return png;

@@ -4,8 +4,9 @@
 // sha256sum from a known-good build, for one job and for several. A change
 // that makes the tool faster must leave every digest as it is.
 //
-// The PNG digests follow the system's zlib and libpng. To record the
-// digests anew (only after checking that a change of output is intended):
+// The PNG digests follow the system's libdeflate and the PNG encoder's
+// default settings. To record the digests anew (only after checking that
+// every PNG still decodes to the same pixels as before):
 //   RESUNPACK_RECORD_DIGESTS=1 build/tests/bench/test_bench
 #include <gtest/gtest.h>
 

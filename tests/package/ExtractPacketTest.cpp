@@ -1,4 +1,6 @@
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -7,6 +9,7 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include "core/FatalError.h"
@@ -178,6 +181,39 @@ TEST_P(ExtractDamagedPacket, IsAFormatErrorAndWritesNothing) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Packets, ExtractDamagedPacket, testing::ValuesIn(damagedCases));
+
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+// A block that the stored bytes could inflate to but the machine cannot
+// hold is a lack of memory, not damage: NotEnoughMemory (a std::bad_alloc)
+// says what the memory was for. The child process gets 1 GiB of address
+// space, so the 4 GiB block cannot be had. (The sanitizers reserve more
+// address space than that, so they skip this.)
+// Opens the packet's blocks with 1 GiB of address space and leaves with
+// exit status 3 and the reason when that is NotEnoughMemory.
+[[noreturn]] void openWithOneGibibyte(const Extracted& e) {
+    const rlimit limit{rlim_t{1} << 30, rlim_t{1} << 30};
+    setrlimit(RLIMIT_AS, &limit);
+    try {
+        (void)openPacketBlocks(e.bytes, e.records.subGroups[0].packetOffset, e.records.packetHeaders[0], "subgroup 0");
+    } catch (const std::bad_alloc& error) {
+        std::fprintf(stderr, "%s", error.what());
+        std::_Exit(dynamic_cast<const NotEnoughMemory*>(&error) != nullptr ? 3 : 4);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "%s", error.what());
+        std::_Exit(5);
+    }
+    std::_Exit(6);
+}
+
+TEST(ExtractPacketDeathTest, BlockBeyondTheMemoryIsNotEnoughMemory) {
+    pw::SubGroup sub = mixedPacket(2);
+    sub.overrides.resourceDataSize = 0xFFFFFFF0;
+    sub.overrides.resourceBlock = std::vector<std::uint8_t>(4'200'000, 0x33);
+    const Extracted e = readOne(sub);
+    EXPECT_EXIT(openWithOneGibibyte(e), testing::ExitedWithCode(3),
+                "^subgroup 0: resource data: not enough memory for 4294967280 bytes");
+}
+#endif
 
 TEST(ExtractPacket, EmptyFileListStillCreatesTheFolderAndKeepsTheDirectory) {
     TempFolder folder;

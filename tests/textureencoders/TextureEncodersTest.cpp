@@ -46,8 +46,11 @@ Bytes drawPicture(std::uint32_t side, bool translucent = false) {
 Bytes decoded(const Bytes& data, std::uint32_t side, const char* format) {
     PixelRows rows(ImageSize{side, side});
     EXPECT_EQ(decodePixels(data, rows, ImageSize{side, side}, format), 0U);
-    const auto bytes = rows.bytes();
-    return Bytes(bytes.begin(), bytes.end());
+    Bytes pixels;
+    for (std::uint32_t y = 0; y < side; ++y) {
+        pixels.insert(pixels.end(), rows.row(y), rows.row(y) + std::size_t{side} * 4U);
+    }
+    return pixels;
 }
 
 std::array<double, 4> meanAbsoluteError(const Bytes& a, const Bytes& b) {

@@ -1,4 +1,6 @@
-#include "atlas/writePngFile.h"
+#include "bench/writePngWithLibpng.h"
+
+#include <vector>
 
 #include <csetjmp>
 #include <cstring>
@@ -98,8 +100,11 @@ std::optional<std::string> writePng(const PixelRows& rows, std::uint32_t width, 
     }
     // libpng reads the rows without changing them when, as here, no
     // transformation is set; its interface merely lacks the const.
-    auto rowPointers = const_cast<png_bytepp>(rows.rowPointers());
-    if (!writeImage(structs.png(), structs.info(), setUpOutput, output, rowPointers, width, height)) {
+    std::vector<png_bytep> rowPointers(height);
+    for (std::uint32_t y = 0; y < height; ++y) {
+        rowPointers[y] = const_cast<png_bytep>(rows.row(y));
+    }
+    if (!writeImage(structs.png(), structs.info(), setUpOutput, output, rowPointers.data(), width, height)) {
         return std::string(error.text);
     }
     return std::nullopt;
@@ -107,16 +112,14 @@ std::optional<std::string> writePng(const PixelRows& rows, std::uint32_t width, 
 
 } // namespace
 
-std::optional<std::string> writePngFile(const PixelRows& rows, std::uint32_t width, std::uint32_t height,
-                                        std::vector<std::uint8_t>& bytes) {
+std::optional<std::string> writePngWithLibpng(const PixelRows& rows, std::vector<std::uint8_t>& bytes) {
     bytes.clear();
-    return writePng(rows, width, height, setUpMemoryOutput, &bytes);
+    return writePng(rows, rows.width(), rows.height(), setUpMemoryOutput, &bytes);
 }
 
-std::optional<std::string> writePngFile(const PixelRows& rows, std::uint32_t width, std::uint32_t height,
-                                        std::FILE* file) {
+std::optional<std::string> writePngWithLibpng(const PixelRows& rows, std::FILE* file) {
     if (file == nullptr) {
         return std::string("no output stream");
     }
-    return writePng(rows, width, height, setUpFileOutput, file);
+    return writePng(rows, rows.width(), rows.height(), setUpFileOutput, file);
 }

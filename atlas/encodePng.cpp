@@ -1,0 +1,216 @@
+#include "atlas/encodePng.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <new>
+#include <span>
+
+#include "core/Deflate.h"
+
+namespace {
+
+constexpr std::size_t bytesPerPixel = 4;
+
+constexpr std::array<std::uint8_t, 8> signature = {137, 80, 78, 71, 13, 10, 26, 10};
+
+// A chunk's data may hold at most 2^31 - 1 bytes (PNG, "Chunk layout").
+constexpr std::uint64_t largestChunk = 0x7FFFFFFFU;
+
+// Bytes around the IDAT data: signature, IHDR chunk, IDAT length and type;
+// after it the IDAT CRC and the IEND chunk.
+constexpr std::size_t bytesBeforeData = 8 + (12 + 13) + 8;
+constexpr std::size_t bytesAfterData = 4 + 12;
+
+void putU32BE(std::uint8_t* to, std::uint64_t value) {
+    to[0] = static_cast<std::uint8_t>(value >> 24);
+    to[1] = static_cast<std::uint8_t>(value >> 16);
+    to[2] = static_cast<std::uint8_t>(value >> 8);
+    to[3] = static_cast<std::uint8_t>(value);
+}
+
+// Fills in a chunk whose length field starts at `chunk` and whose type and
+// `length` data bytes follow it: the length and the CRC of type and data.
+void finishChunk(std::uint8_t* chunk, std::size_t length) {
+    putU32BE(chunk, length);
+    putU32BE(chunk + 8 + length, zlibStream::crc32(0, chunk + 4, length + 4));
+}
+
+std::uint8_t paethPredictor(int left, int up, int upLeft) {
+    const int estimate = left + up - upLeft;
+    const int toLeft = std::abs(estimate - left);
+    const int toUp = std::abs(estimate - up);
+    const int toUpLeft = std::abs(estimate - upLeft);
+    if (toLeft <= toUp && toLeft <= toUpLeft) {
+        return static_cast<std::uint8_t>(left);
+    }
+    return static_cast<std::uint8_t>(toUp <= toUpLeft ? up : upLeft);
+}
+
+// Filters one row `cur` with the row above it, `up` (zeros above the top
+// row), into `out`; all three hold n bytes.
+void filterRow(PngFilter filter, const std::uint8_t* cur, const std::uint8_t* up, std::uint8_t* out, std::size_t n) {
+    const std::size_t first = std::min(bytesPerPixel, n);
+    switch (filter) {
+    case PngFilter::sub:
+        std::memcpy(out, cur, first);
+        for (std::size_t i = first; i < n; ++i) {
+            out[i] = static_cast<std::uint8_t>(cur[i] - cur[i - bytesPerPixel]);
+        }
+        break;
+    case PngFilter::up:
+        for (std::size_t i = 0; i < n; ++i) {
+            out[i] = static_cast<std::uint8_t>(cur[i] - up[i]);
+        }
+        break;
+    case PngFilter::average:
+        for (std::size_t i = 0; i < first; ++i) {
+            out[i] = static_cast<std::uint8_t>(cur[i] - (up[i] >> 1));
+        }
+        for (std::size_t i = first; i < n; ++i) {
+            out[i] = static_cast<std::uint8_t>(cur[i] - ((cur[i - bytesPerPixel] + up[i]) >> 1));
+        }
+        break;
+    case PngFilter::paeth:
+        for (std::size_t i = 0; i < first; ++i) {
+            out[i] = static_cast<std::uint8_t>(cur[i] - up[i]);
+        }
+        for (std::size_t i = first; i < n; ++i) {
+            out[i] = static_cast<std::uint8_t>(
+                cur[i] - paethPredictor(cur[i - bytesPerPixel], up[i], up[i - bytesPerPixel]));
+        }
+        break;
+    case PngFilter::none:
+    case PngFilter::perRow:
+        std::memcpy(out, cur, n);
+        break;
+    }
+}
+
+// The sum of the filtered bytes taken as signed values, without their signs:
+// the smaller, the better the row tends to compress.
+std::uint64_t rowScore(const std::uint8_t* bytes, std::size_t n) {
+    std::uint64_t sum = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        sum += bytes[i] < 128 ? bytes[i] : 256U - bytes[i];
+    }
+    return sum;
+}
+
+// Filters every row in place and writes its filter type into the spare byte
+// before it. The rows go bottom up, so the row above the one being filtered
+// is still unfiltered; each row is filtered into a scratch row first and
+// then copied back, so its own unfiltered bytes stay readable meanwhile.
+void filterRows(PixelRows& rows, PngFilter filter) {
+    const std::size_t n = std::size_t{rows.width()} * bytesPerPixel;
+    if (filter == PngFilter::none) {
+        for (std::uint32_t y = 0; y < rows.height(); ++y) {
+            rows.row(y)[-1] = 0;
+        }
+        return;
+    }
+    const std::vector<std::uint8_t> zeroRow(n);
+    constexpr std::size_t filterCount = 5;
+    std::vector<std::uint8_t> scratch(filter == PngFilter::perRow ? n * filterCount : n);
+    for (std::uint32_t y = rows.height(); y-- > 0;) {
+        std::uint8_t* cur = rows.row(y);
+        const std::uint8_t* up = y > 0 ? rows.row(y - 1) : zeroRow.data();
+        PngFilter chosen = filter;
+        const std::uint8_t* filtered = scratch.data();
+        if (filter == PngFilter::perRow) {
+            std::uint64_t best = std::numeric_limits<std::uint64_t>::max();
+            for (std::size_t f = 0; f < filterCount; ++f) {
+                std::uint8_t* out = scratch.data() + f * n;
+                const auto candidate = static_cast<PngFilter>(f);
+                filterRow(candidate, cur, up, out, n);
+                const std::uint64_t score = rowScore(out, n);
+                if (score < best) {
+                    best = score;
+                    chosen = candidate;
+                    filtered = out;
+                }
+            }
+        } else {
+            filterRow(filter, cur, up, scratch.data(), n);
+        }
+        std::memcpy(cur, filtered, n);
+        cur[-1] = static_cast<std::uint8_t>(chosen);
+    }
+}
+
+struct FreeBuffer {
+    void operator()(std::uint8_t* buffer) const { std::free(buffer); }
+};
+
+} // namespace
+
+// Chosen by measurement against libpng's defaults on the benchmark package's
+// atlases and on photographs (README, "--compression"): libdeflate's
+// near-optimal parsing (levels 10 and up) is the first to match libpng's size
+// on photographs, whose filtered bytes are mostly noise.
+PngSettings pngSettingsFor(PngCompression compression) {
+    switch (compression) {
+    case PngCompression::fast:
+        return {PngFilter::perRow, 5};
+    case PngCompression::best:
+        return {PngFilter::perRow, 12};
+    case PngCompression::standard:
+        break;
+    }
+    return {PngFilter::perRow, 6};
+}
+
+std::vector<std::uint8_t> encodePng(PixelRows&& rows, PngSettings settings) {
+    PixelRows image = std::move(rows);
+    if (image.width() == 0 || image.height() == 0) {
+        throw PngSizeError("a PNG image cannot have a zero side");
+    }
+    const std::span<std::uint8_t> data = image.block();
+    zlibStream::Compressor compressor(settings.level);
+    const std::size_t bound = compressor.zlibBound(data.size());
+    if (bound > largestChunk) {
+        throw PngSizeError("the image is too large for one PNG data chunk");
+    }
+    filterRows(image, settings.filter);
+
+    // The output is compressed straight into a buffer of the worst-case size.
+    // It is not filled beforehand, so its pages past the compressed bytes are
+    // never touched and take no memory.
+    const std::unique_ptr<std::uint8_t, FreeBuffer> buffer(
+        static_cast<std::uint8_t*>(std::malloc(bytesBeforeData + bound + bytesAfterData)));
+    if (!buffer) {
+        throw std::bad_alloc();
+    }
+    std::uint8_t* out = buffer.get();
+    std::memcpy(out, signature.data(), signature.size());
+
+    std::uint8_t* header = out + signature.size();
+    std::memcpy(header + 4, "IHDR", 4);
+    putU32BE(header + 8, image.width());
+    putU32BE(header + 12, image.height());
+    header[16] = 8; // bits per channel
+    header[17] = 6; // colour type: truecolour with alpha
+    header[18] = 0; // compression method: deflate
+    header[19] = 0; // filter method: the five row filters
+    header[20] = 0; // not interlaced
+    finishChunk(header, 13);
+
+    std::uint8_t* idat = header + 12 + 13;
+    std::memcpy(idat + 4, "IDAT", 4);
+    const std::size_t compressed = compressor.zlibCompress(data.data(), data.size(), idat + 8, bound);
+    if (compressed == 0) {
+        throw std::logic_error("the compressor found its own bound too small");
+    }
+    finishChunk(idat, compressed);
+
+    std::uint8_t* end = idat + 12 + compressed;
+    std::memcpy(end + 4, "IEND", 4);
+    finishChunk(end, 0);
+
+    image = PixelRows(); // before the copy below takes more memory
+    return std::vector<std::uint8_t>(out, out + bytesBeforeData + compressed + bytesAfterData);
+}
