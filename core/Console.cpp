@@ -83,6 +83,6 @@ void Console::pause() {
 
 void Console::finalWait() {
     if (interactive_) {
-        (void)std::fgetc(in_);
+        platform::waitAtEnd(in_);
     }
 }

@@ -28,7 +28,7 @@ public:
     // The console pause: in an interactive run prints "Press any key to continue . . ."
     // and waits for one key; in a scripted run does nothing.
     void pause();
-    // The wait after "Finish!": one character in an interactive run.
+    // The wait after "Finish!" in an interactive run (platform::waitAtEnd).
     void finalWait();
 
     // A name taken from a package as this console shows it: on a terminal,

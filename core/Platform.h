@@ -29,8 +29,9 @@ namespace platform {
 // taken from the wide command line, so no name is squeezed through the ANSI
 // code page).
 std::vector<std::string> commandLineArguments(int argc, char** argv);
-// Makes the console show the program's UTF-8 text as such (Windows); nothing
-// where terminals take UTF-8 already.
+// Makes the console show the program's UTF-8 text as such (Windows: its code
+// pages, given back at the end of the run); nothing where terminals take
+// UTF-8 already.
 void prepareConsole();
 // Lets the user pick an existing file in the system's Open-File dialog (for
 // a user at the console; see chooseFile): its
@@ -49,12 +50,18 @@ bool isTerminal(std::FILE* stream);
 // otherwise one character. End of input ends the wait. The terminal's
 // settings are restored by restoreTerminal if the run is interrupted meanwhile.
 void waitForKey(std::FILE* in);
+// The wait at the end of an interactive run: one character of input where a
+// terminal stays open after the program (POSIX), one key press as the
+// console's "pause" takes it where the console window closes with the
+// program (Windows).
+void waitAtEnd(std::FILE* in);
 // Makes the heap hand blocks of a megabyte and more straight back to the
 // system when they are freed, so that memory which images and packets held
 // for a moment does not stay with the process. Call once, before any thread.
 void returnLargeBlocksPromptly();
-// Puts back the terminal settings waitForKey changed, if it changed them.
-// Safe to call from the interruption thread.
+// Puts back the terminal settings waitForKey changed, if it changed them, and
+// the console's code pages prepareConsole changed. Safe to call from the
+// interruption thread.
 void restoreTerminal() noexcept;
 // The text the system gives for an error number.
 std::string errorText(int errorNumber);

@@ -104,6 +104,8 @@ void waitForKey(std::FILE* in) {
     (void)std::fgetc(in);
 }
 
+void waitAtEnd(std::FILE* in) { (void)std::fgetc(in); }
+
 void restoreTerminal() noexcept {
     SavedTerminal& terminal = savedTerminal();
     const std::lock_guard<std::mutex> hold(terminal.lock);

@@ -206,11 +206,32 @@ std::vector<std::string> commandLineArguments(int argc, char** argv) {
     return result;
 }
 
+namespace {
+
+// The console's code pages before the run, given back when it ends: the
+// console may outlive the program (started from a command prompt).
+UINT savedOutputCodePage = 0;
+UINT savedInputCodePage = 0;
+
+void restoreCodePages() {
+    if (savedOutputCodePage != 0) {
+        (void)::SetConsoleOutputCP(savedOutputCodePage);
+    }
+    if (savedInputCodePage != 0) {
+        (void)::SetConsoleCP(savedInputCodePage);
+    }
+}
+
+} // namespace
+
 void prepareConsole() {
     // The program's text is UTF-8; the console shows it as such. Output to a
     // file or a pipe is the same bytes either way.
+    savedOutputCodePage = ::GetConsoleOutputCP();
+    savedInputCodePage = ::GetConsoleCP();
     (void)::SetConsoleOutputCP(CP_UTF8);
     (void)::SetConsoleCP(CP_UTF8);
+    (void)std::atexit(restoreCodePages);
 }
 
 std::optional<std::string> fileFromDialog() {
@@ -280,9 +301,11 @@ void waitForKey(std::FILE* in) {
     (void)std::fgetc(in);
 }
 
+void waitAtEnd(std::FILE* in) { waitForKey(in); }
+
 void returnLargeBlocksPromptly() {}
 
-void restoreTerminal() noexcept {}
+void restoreTerminal() noexcept { restoreCodePages(); }
 
 std::string errorText(int errorNumber) {
     // The C runtime has no text of its own for this one.
