@@ -14,7 +14,7 @@ using EtcTile = std::array<std::array<std::uint8_t, 4>, 16>;
 // Decodes one 8-byte ETC block given as two big-endian words (word1 from bytes
 // 0-3, word2 from bytes 4-7). Handles the individual and differential modes
 // and, for differential blocks whose offset leaves the 5-bit range, the T, H
-// and planar modes of ETC2 RGB (Khronos Data Format Specification, ETC2).
+// and planar modes of ETC2 RGB (Khronos Data Format, section on ETC2).
 EtcTile decodeEtcTile(std::uint32_t word1, std::uint32_t word2);
 
 // Decodes one block into the RGB image `destination` (stride pixels per row,

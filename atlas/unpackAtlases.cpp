@@ -113,21 +113,21 @@ public:
           plan_(planAtlasStage(records, formats,
                                PlanChoices {settings.outputBudget, settings.extractAll, &settings.selection})), work_(plan_.visits.size()),
           cutoff_(firstCertainStop()) {
-        std::uint64_t largestAtlas = 0;
+        std::uint64_t largestAtlasPixels = 0;
         for (std::size_t v = 0; v < plan_.visits.size(); ++v) {
             const PlannedVisit& visit = plan_.visits[v];
             VisitWork& work = work_[v];
             work.encoded.resize(visit.atlases.size());
             work.outcomes.resize(visit.atlases.size());
             for (const PlannedAtlas& atlas : visit.atlases) {
-                largestAtlas = std::max(largestAtlas, atlasCost(atlas));
+                largestAtlasPixels = std::max(largestAtlasPixels, atlas.pixelCharge);
             }
         }
-        // Room for a few atlases in flight beyond the one being reported;
-        // enough to keep every thread busy, little enough to keep the memory
-        // near that of a single job.
+        // Room for two atlases' pixels in flight beside the one being
+        // reported, and for a packet's inflated data: enough to keep two
+        // threads busy, and a bound that does not grow with the threads.
         pool_ = std::make_unique<OrderedWorkPool>(std::max(1U, settings.jobs),
-                                                  std::max(minimumPoolBudget, 2U * largestAtlas));
+                                                  2U * largestAtlasPixels + poolBudgetBeyondPixels);
         for (std::size_t v = 0; v < plan_.visits.size(); ++v) {
             if (plan_.visits[v].repeats || taskOrder(v, 0) >= cutoff_) {
                 continue;
@@ -158,7 +158,7 @@ public:
     }
 
 private:
-    static constexpr std::uint64_t minimumPoolBudget = std::uint64_t {32} << 20;
+    static constexpr std::uint64_t poolBudgetBeyondPixels = std::uint64_t {32} << 20;
 
     // What encoding an atlas holds at most: its pixels and about half as much again of PNG.
     static std::uint64_t atlasCost(const PlannedAtlas& atlas) { return atlas.pixelCharge + atlas.pixelCharge / 2U; }

@@ -1,0 +1,120 @@
+// Packages that ask for far more work than they hold, run through the real
+// binary under a limit on its address space: each must end within seconds,
+// by the output budget or by finishing, never by a signal.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "SpawnedRun.h"
+#include "packagewriter/writePackage.h"
+
+namespace fs = std::filesystem;
+namespace pw = packagewriter;
+
+namespace {
+
+pw::PacketFile smallAtlas() {
+    return {.path = "img/a", .type = pw::atlasFile, .data = std::vector<std::uint8_t>(16, 9), .atlasIndex = 0,
+            .width = 2, .height = 2};
+}
+
+// 300 file entries that all point at the same compressed megabyte of zeros.
+pw::Package sameBytesMany() {
+    pw::SubGroup packet {.name = "Amplified", .compressionFlags = 2};
+    packet.files.push_back({.path = "res/0", .data = std::vector<std::uint8_t>(1U << 20, 0)});
+    for (int i = 1; i < 300; ++i) {
+        packet.files.push_back({.path = "res/" + std::to_string(i), .offset = 0U, .size = 1U << 20});
+    }
+    packet.files.push_back(smallAtlas());
+    pw::Package plan;
+    plan.subGroups = {packet};
+    plan.textures = {{.width = 2, .height = 2, .format = 0}};
+    plan.groups = {{.name = "G", .slots = {{0, 1, 0}}}};
+    return plan;
+}
+
+// One 16384 x 16384 atlas with no pixel data behind it.
+pw::Package hugeEmptyAtlas() {
+    pw::Package plan;
+    plan.subGroups = {{.name = "Huge", .files = {{.path = "img/big", .type = pw::atlasFile, .atlasIndex = 0,
+                                                  .width = 16384, .height = 16384}}}};
+    plan.textures = {{.width = 16384, .height = 16384, .format = 0}};
+    plan.groups = {{.name = "G", .slots = {{0, 1, 0}}}};
+    return plan;
+}
+
+// Every slot of twelve groups names one subgroup of 400 files with long
+// names: 768 visits, each described in full in Information.json.
+pw::Package manySlotsOneSubgroup() {
+    pw::SubGroup packet {.name = "Shared"};
+    const std::string folder = std::string(190, 'n') + "/";
+    for (int i = 0; i < 400; ++i) {
+        packet.files.push_back({.path = folder + std::to_string(i), .data = {1, 2, 3}});
+    }
+    packet.files.push_back(smallAtlas());
+    pw::Package plan;
+    plan.subGroups = {packet};
+    plan.textures = {{.width = 2, .height = 2, .format = 0}};
+    for (int g = 0; g < 12; ++g) {
+        pw::Group group {.name = "G" + std::to_string(g)};
+        group.slots.assign(64, pw::Slot {0, 1, 0});
+        plan.groups.push_back(group);
+    }
+    return plan;
+}
+
+struct AmplificationCase {
+    const char* name;
+    pw::Package (*plan)();
+    bool finishes; // else the budget ends it
+};
+
+class Amplification : public testing::TestWithParam<AmplificationCase> {};
+
+TEST_P(Amplification, EndsWithinSecondsAndWithinMemory) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers reserve more address space than the limit here allows";
+#else
+    std::string pattern = (fs::temp_directory_path() / "resunpack-amplified-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        throw std::runtime_error("cannot make a temporary folder");
+    }
+    const fs::path root = pattern;
+    {
+        const std::vector<std::uint8_t> package = pw::writePackage(GetParam().plan()).bytes;
+        std::ofstream(root / "p.rsb", std::ios::binary)
+            .write(reinterpret_cast<const char*>(package.data()), static_cast<std::streamsize>(package.size()));
+        std::ofstream(root / "index.json") << R"({"TextureFormat": [{"Index": 0, "TextureFormat": "RGBA32"}]})";
+    }
+    SpawnSettings settings;
+    settings.folder = root;
+    settings.arguments = {"p.rsb", "-f", "index.json", "-o", "out", "--jobs", "2"};
+    settings.timeoutSeconds = 20; // the work refused would take minutes
+    settings.addressSpace = rlim_t {1} << 30U;
+    const SpawnedRun run = spawnBinary(settings);
+    const std::string tail = run.out.substr(run.out.size() - std::min<std::size_t>(run.out.size(), 600));
+    EXPECT_FALSE(run.timedOut) << tail;
+    ASSERT_TRUE(run.exited) << "ended by signal " << run.signal << ":\n" << tail;
+    if (GetParam().finishes) {
+        EXPECT_EQ(run.status, 0) << tail;
+        EXPECT_TRUE(run.out.ends_with("Finish!\n")) << tail;
+    } else {
+        EXPECT_EQ(run.status, 1) << tail;
+        EXPECT_NE(run.out.find("Output Budget : Exceeded\n"), std::string::npos) << tail;
+    }
+    std::error_code ignored;
+    fs::remove_all(root, ignored);
+#endif
+}
+
+INSTANTIATE_TEST_SUITE_P(Packages, Amplification,
+                         testing::Values(AmplificationCase {"SameBytesMany", sameBytesMany, false},
+                                         AmplificationCase {"HugeEmptyAtlas", hugeEmptyAtlas, false},
+                                         AmplificationCase {"ManySlotsOneSubgroup", manySlotsOneSubgroup, true}),
+                         [](const testing::TestParamInfo<AmplificationCase>& row) { return std::string(row.param.name); });
+
+} // namespace
