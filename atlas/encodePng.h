@@ -17,10 +17,10 @@ enum class PngFilter : std::uint8_t {
     perRow = 5, // per row, the filter whose bytes have the least sum of absolute (signed) values
 };
 
-// How the image data is filtered and how hard libdeflate compresses it.
+// How the image data is filtered and how hard it is compressed (core/Deflate).
 struct PngSettings {
     PngFilter filter = PngFilter::sub;
-    int level = 6; // libdeflate's compression level, 1 to 12
+    int level = 6; // libdeflate's compression level, 1 to 12 (zlib's build takes 10 to 12 as its 9)
 };
 
 // The choices of the command line's --compression.
