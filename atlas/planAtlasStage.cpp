@@ -140,12 +140,12 @@ private:
         PlannedVisit visit;
         visit.subGroup = k;
         visit.holdsAtlases = records_.subGroups[k].atlasCount != 0;
-        if (selection.selectedCount != files.count()) {
-            visit.selectedFiles = selectPacketFiles(files, *choices_.selection);
-        }
         const auto earlier = lastVisit_.find(k);
         if (earlier != lastVisit_.end() && unchangedSinceLastVisit(k)) {
             visit.repeats = earlier->second;
+        }
+        if (!visit.repeats && selection.selectedCount != files.count()) {
+            visit.selectedFiles = selectPacketFiles(files, *choices_.selection); // only a visit that writes needs it
         }
         const SubGroupInfo& info = records_.subGroups[k];
         const std::vector<std::string>& keys = selection.keys;

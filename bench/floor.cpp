@@ -28,7 +28,7 @@
 #include "atlas/encodePng.h"
 #include "bench/writePngWithLibpng.h"
 #include "core/Console.h"
-#include "core/FileSystem.h"
+#include "bench/readBenchInput.h"
 #include "description/findFormatEntry.h"
 #include "description/loadTextureFormatIndex.h"
 #include "package/openPacketBlocks.h"
@@ -93,15 +93,6 @@ bool runTask(const Task& task, bool ownLibraries) {
     return std::fclose(file) == 0 && written;
 }
 
-std::vector<std::uint8_t> readPackageFile(const std::string& path) {
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(fs::file_size(path)));
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr || (!bytes.empty() && std::fread(bytes.data(), bytes.size(), 1, file) != 1)) {
-        throw std::runtime_error("cannot read " + path);
-    }
-    std::fclose(file);
-    return bytes;
-}
 
 // The timed work, in the order the tool meets it.
 std::vector<Task> prepare(ByteSpan package, const PackageRecords& records, const TextureFormatIndex& formats,
@@ -179,7 +170,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        const std::vector<std::uint8_t> packageBytes = readPackageFile(argv[1]);
+        const std::vector<std::uint8_t> packageBytes = readBenchInput(argv[1]);
         const ByteSpan package(packageBytes.data(), packageBytes.size());
         PackageRecords records;
         readPackage(package, records);

@@ -21,6 +21,7 @@
 
 #include <png.h>
 
+#include "bench/readBenchInput.h"
 #include "atlas/PixelRows.h"
 #include "atlas/decodePixels.h"
 #include "atlas/decodeSize.h"
@@ -61,19 +62,10 @@ Image imageOf(const PixelRows& rows) {
     return image;
 }
 
-std::vector<std::uint8_t> readFile(const std::string& path) {
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(fs::file_size(path)));
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr || (!bytes.empty() && std::fread(bytes.data(), bytes.size(), 1, file) != 1)) {
-        throw std::runtime_error("cannot read " + path);
-    }
-    std::fclose(file);
-    return bytes;
-}
 
 // Every atlas the tool would write, in package order.
 std::vector<Image> packageAtlases(const std::string& packagePath, const std::string& indexPath) {
-    const std::vector<std::uint8_t> bytes = readFile(packagePath);
+    const std::vector<std::uint8_t> bytes = readBenchInput(packagePath);
     const ByteSpan package(bytes.data(), bytes.size());
     PackageRecords records;
     readPackage(package, records);
@@ -110,7 +102,7 @@ std::vector<Image> packageAtlases(const std::string& packagePath, const std::str
 }
 
 Image readPhotograph(const std::string& path) {
-    const std::vector<std::uint8_t> bytes = readFile(path);
+    const std::vector<std::uint8_t> bytes = readBenchInput(path);
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
     if (png_image_begin_read_from_memory(&image, bytes.data(), bytes.size()) == 0) {

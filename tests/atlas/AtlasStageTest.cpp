@@ -10,6 +10,7 @@
 
 #include "atlas/PngFile.h"
 #include "packagewriter/writePackage.h"
+#include "support/AmplifiedPackages.h"
 #include "support/RunBinary.h"
 #include "support/TempFolder.h"
 
@@ -126,31 +127,7 @@ struct BudgetCase {
     const char* stopsAt; // a text of the budget's message
 };
 
-// 300 file entries that all point at the same compressed megabyte of zeros:
-// a package of a few kilobytes that would extract 300 MiB.
-pw::Package sameBytesMany() {
-    pw::SubGroup packet {.name = "Amplified", .compressionFlags = 2};
-    packet.files.push_back({.path = "res/0", .data = std::vector<std::uint8_t>(1U << 20, 0)});
-    for (int i = 1; i < 300; ++i) {
-        packet.files.push_back({.path = "res/" + std::to_string(i), .offset = 0U, .size = 1U << 20});
-    }
-    packet.files.push_back(rgbaAtlas("img/a", 0, 10));
-    pw::Package plan;
-    plan.subGroups = {packet};
-    plan.textures = {{.width = 2, .height = 2, .format = 0}};
-    plan.groups = {{.name = "G", .slots = {{0, 1, 0}}}};
-    return plan;
-}
 
-// A 16384 x 16384 atlas with no pixel data: 1 GiB of pixels from a tiny package.
-pw::Package hugeEmptyAtlas() {
-    pw::Package plan;
-    plan.subGroups = {{.name = "Huge", .files = {{.path = "img/big", .type = pw::atlasFile, .atlasIndex = 0,
-                                                  .width = 16384, .height = 16384}}}};
-    plan.textures = {{.width = 16384, .height = 16384, .format = 0}};
-    plan.groups = {{.name = "G", .slots = {{0, 1, 0}}}};
-    return plan;
-}
 
 // Two small packets: a budget of 40 bytes fits the first packet's files
 // (16 bytes) and pixels (16 bytes) but not the second packet's files.
@@ -192,8 +169,8 @@ TEST_P(OutputBudget, EndsTheRunBeforeTheWorkWithTheSameLinesForAnyJobs) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, OutputBudget,
-    testing::Values(BudgetCase {"SameBytesMany", sameBytesMany, {}, "Extracting the 314572816 bytes of files"},
-                    BudgetCase {"HugeEmptyAtlas", hugeEmptyAtlas, {}, "Decoding the atlas img/big"},
+    testing::Values(BudgetCase {"SameBytesMany", amplified::sameBytesMany, {}, "Extracting the 314572816 bytes of files"},
+                    BudgetCase {"HugeEmptyAtlas", amplified::hugeEmptyAtlas, {}, "Decoding the atlas img/big"},
                     BudgetCase {"LoweredBudget", twoSmallPackets, {"--max-output", "40"},
                                 "budget of 40 bytes"}),
     [](const testing::TestParamInfo<BudgetCase>& testCase) { return std::string(testCase.param.name); });

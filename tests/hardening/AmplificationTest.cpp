@@ -11,6 +11,7 @@
 
 #include "SpawnedRun.h"
 #include "packagewriter/writePackage.h"
+#include "support/AmplifiedPackages.h"
 
 namespace fs = std::filesystem;
 namespace pw = packagewriter;
@@ -20,31 +21,6 @@ namespace {
 pw::PacketFile smallAtlas() {
     return {.path = "img/a", .type = pw::atlasFile, .data = std::vector<std::uint8_t>(16, 9), .atlasIndex = 0,
             .width = 2, .height = 2};
-}
-
-// 300 file entries that all point at the same compressed megabyte of zeros.
-pw::Package sameBytesMany() {
-    pw::SubGroup packet {.name = "Amplified", .compressionFlags = 2};
-    packet.files.push_back({.path = "res/0", .data = std::vector<std::uint8_t>(1U << 20, 0)});
-    for (int i = 1; i < 300; ++i) {
-        packet.files.push_back({.path = "res/" + std::to_string(i), .offset = 0U, .size = 1U << 20});
-    }
-    packet.files.push_back(smallAtlas());
-    pw::Package plan;
-    plan.subGroups = {packet};
-    plan.textures = {{.width = 2, .height = 2, .format = 0}};
-    plan.groups = {{.name = "G", .slots = {{0, 1, 0}}}};
-    return plan;
-}
-
-// One 16384 x 16384 atlas with no pixel data behind it.
-pw::Package hugeEmptyAtlas() {
-    pw::Package plan;
-    plan.subGroups = {{.name = "Huge", .files = {{.path = "img/big", .type = pw::atlasFile, .atlasIndex = 0,
-                                                  .width = 16384, .height = 16384}}}};
-    plan.textures = {{.width = 16384, .height = 16384, .format = 0}};
-    plan.groups = {{.name = "G", .slots = {{0, 1, 0}}}};
-    return plan;
 }
 
 // Every slot of twelve groups names one subgroup of 400 files with long
@@ -112,8 +88,8 @@ TEST_P(Amplification, EndsWithinSecondsAndWithinMemory) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Packages, Amplification,
-                         testing::Values(AmplificationCase {"SameBytesMany", sameBytesMany, false},
-                                         AmplificationCase {"HugeEmptyAtlas", hugeEmptyAtlas, false},
+                         testing::Values(AmplificationCase {"SameBytesMany", amplified::sameBytesMany, false},
+                                         AmplificationCase {"HugeEmptyAtlas", amplified::hugeEmptyAtlas, false},
                                          AmplificationCase {"ManySlotsOneSubgroup", manySlotsOneSubgroup, true}),
                          [](const testing::TestParamInfo<AmplificationCase>& row) { return std::string(row.param.name); });
 
