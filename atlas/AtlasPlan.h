@@ -21,6 +21,11 @@ struct PlannedAtlas {
     bool fromExtractedFile = false;
     std::uint64_t pixelCharge = 0;            // its cost against the output budget
     bool overBudget = false;                  // decoding it would pass the budget: the run ends here
+    std::uint32_t listPosition = 0;           // its place in the list of files the visit writes
+    // Its copy in "Temp" would be removed as soon as it is decoded from
+    // memory, and nothing the visit does in between could read or meet it:
+    // the copy is written only if the atlas is not written as a PNG.
+    bool copyOnlyOnFailure = false;
 };
 
 // One visit of a packet, in run order; a packet named by two slots is
@@ -56,6 +61,8 @@ struct PlanChoices {
     std::uint64_t budget = UINT64_MAX; // bytes extracted plus 4 per decoded pixel
     bool extractAll = false;           // also visit the packets that hold no atlases
     const FileSelection* selection = nullptr; // the files worked on; null: every file
+    bool removeDecodedCopies = false;  // extracted atlases are removed once decoded (not kept)
+    bool mayStopAtUnlisted = true;     // an atlas of an unlisted format may end the run (the prompt)
 };
 
 // A packet none of whose files is selected gets no visit.

@@ -162,7 +162,10 @@ private:
         if (!visit.repeats) {
             visit.overBudget = !charge(visit.extractCharge);
         }
+        std::uint32_t written = 0; // selected files so far
         for (std::uint32_t e = 0; e < files.count(); ++e) {
+            const std::uint32_t position = visit.selectedFiles ? written : e; // in the list the visit writes
+            written += selection.selected[e] ? 1U : 0U;
             if (files[e].type != atlasFileType || !visit.holdsAtlases || !selection.selected[e]) {
                 continue;
             }
@@ -179,10 +182,47 @@ private:
                     atlasPixelCharge(ImageSize {atlas.texture->width, atlas.texture->height}, *atlas.format);
                 atlas.overBudget = !charge(atlas.pixelCharge);
             }
+            atlas.listPosition = position;
             visit.atlases.push_back(atlas);
         }
+        markCopiesOnlyOnFailure(visit, selection);
         lastVisit_[k] = plan_.visits.size();
         plan_.visits.push_back(std::move(visit));
+    }
+
+    // An atlas decoded from memory is read from its copy in "Temp" by
+    // nothing, and the copy is removed once the PNG is written, so the copy
+    // need not be written unless the decoding fails. That holds only where
+    // the visit is sure to run to its end (no stop for the budget, a texture
+    // number or the prompt in the middle of it, which would leave the copies
+    // of the atlases after it in "Temp") and where no later file of the
+    // visit goes below the atlas's name, which the copy would stand in the
+    // way of.
+    void markCopiesOnlyOnFailure(PlannedVisit& visit, const PacketFiles& files) const {
+        if (!choices_.removeDecodedCopies || visit.repeats || visit.overBudget || visit.atlases.empty()) {
+            return;
+        }
+        for (const PlannedAtlas& atlas : visit.atlases) {
+            if (atlas.texture == nullptr || atlas.overBudget || (atlas.format == nullptr && choices_.mayStopAtUnlisted)) {
+                return;
+            }
+        }
+        // For each folder key, the last selected file below it.
+        std::unordered_map<std::string_view, std::uint32_t> lastBelow;
+        for (std::uint32_t e = 0; e < files.keys.size(); ++e) {
+            if (!files.selected[e]) {
+                continue;
+            }
+            const std::string_view key = files.keys[e];
+            for (std::size_t slash = key.find('/', 1); slash != std::string_view::npos; slash = key.find('/', slash + 1)) {
+                lastBelow[key.substr(0, slash)] = e;
+            }
+        }
+        for (PlannedAtlas& atlas : visit.atlases) {
+            const auto below = lastBelow.find(files.keys[atlas.entry]);
+            atlas.copyOnlyOnFailure = atlas.format != nullptr && !atlas.fromExtractedFile &&
+                                      (below == lastBelow.end() || below->second < atlas.entry);
+        }
     }
 
     // Adds to the run's total; false once it has passed the budget.

@@ -4,6 +4,8 @@
 #include <exception>
 #include <future>
 #include <memory>
+#include <new>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -90,6 +92,7 @@ struct VisitWork {
     std::vector<std::promise<EncodedAtlas>> encoded;    // one per planned atlas
     std::vector<std::future<EncodedAtlas>> encodedResult;
     std::vector<std::optional<DecodeOutcome>> outcomes; // as reported, for visits that repeat this one
+    std::vector<bool> copyLeftOut;                      // per atlas: its copy in "Temp" is not written yet
 };
 
 // Tasks are ordered by visit, then by step: step 0 opens the packet, step
@@ -111,7 +114,9 @@ public:
                const TextureFormatIndex& formats, ByteSpan package, const PackageRecords& records)
         : console_(console), folder_(folder), settings_(settings), package_(package), records_(records),
           plan_(planAtlasStage(records, formats,
-                               PlanChoices {settings.outputBudget, settings.extractAll, &settings.selection})), work_(plan_.visits.size()),
+                               PlanChoices {settings.outputBudget, settings.extractAll, &settings.selection,
+                                            !settings.keepExtracted, !settings.skipUnknown})),
+          work_(plan_.visits.size()),
           cutoff_(firstCertainStop()) {
         std::uint64_t largestAtlasPixels = 0;
         for (std::size_t v = 0; v < plan_.visits.size(); ++v) {
@@ -119,6 +124,7 @@ public:
             VisitWork& work = work_[v];
             work.encoded.resize(visit.atlases.size());
             work.outcomes.resize(visit.atlases.size());
+            work.copyLeftOut.resize(visit.atlases.size());
             for (const PlannedAtlas& atlas : visit.atlases) {
                 largestAtlasPixels = std::max(largestAtlasPixels, atlas.pixelCharge);
             }
@@ -279,21 +285,61 @@ private:
         }
         {
             const SharedPacket packet = awaitPacket(v);
-            if (visit.selectedFiles) {
+            const PacketFileList& written = visit.selectedFiles ? *visit.selectedFiles : records_.packetFileLists[k];
+            std::vector<bool> mayLeaveOut(written.count(), false);
+            for (const PlannedAtlas& atlas : visit.atlases) {
+                mayLeaveOut.at(atlas.listPosition) = atlas.copyOnlyOnFailure;
+            }
+            const std::vector<bool> leftOut =
                 writePacketFiles(folder_, PathList::fromText("Temp"), packet->blocks.resourceData(),
-                                 packet->blocks.atlasData(), *visit.selectedFiles,
-                                 recordLabel("subgroup", k, nameText(info.name)));
-            } else {
-                writeSubGroupPacket(folder_, PathList::fromText("Temp"), packet->blocks, records_, k);
+                                 packet->blocks.atlasData(), written, recordLabel("subgroup", k, nameText(info.name)),
+                                 mayLeaveOut);
+            for (std::size_t a = 0; a < visit.atlases.size(); ++a) {
+                work_[v].copyLeftOut[a] = leftOut[visit.atlases[a].listPosition];
             }
         }
         bool allWritten = true;
-        for (std::size_t a = 0; a < visit.atlases.size(); ++a) {
-            if (!reportAtlas(v, a)) {
-                allWritten = false;
+        std::size_t a = 0;
+        try {
+            for (; a < visit.atlases.size(); ++a) {
+                if (!reportAtlas(v, a)) {
+                    allWritten = false;
+                }
             }
+        } catch (...) {
+            // The run ends here: what "Temp" would have held, it holds.
+            writeCopiesLeftOut(v, a, std::nothrow);
+            throw;
         }
         return allWritten;
+    }
+
+    // Writes the copies in "Temp" of visit v's atlases from `first` on that
+    // were left out, from the packet opened once more: an atlas that was not
+    // written as a PNG keeps its copy, as do those the run never reached.
+    void writeCopiesLeftOut(std::size_t v, std::size_t first, std::size_t end) {
+        std::optional<PacketBlocks> blocks;
+        for (std::size_t a = first; a < end; ++a) {
+            if (!work_[v].copyLeftOut[a]) {
+                continue;
+            }
+            if (!blocks) {
+                blocks = openSubGroupPacket(package_, records_, plan_.visits[v].subGroup);
+            }
+            const PacketFileEntry& entry = records_.packetFileLists[plan_.visits[v].subGroup][plan_.visits[v].atlases[a].entry];
+            const PathList path = underFolder(PathList::fromText("Temp"), entry.name);
+            if (const auto reason = folder_.writeFile(path, blocks->atlasData().subspan(entry.offset, entry.size))) {
+                throw RunAborted({"Cannot Write File : " + OutputFolder::shown(path) + " : " + *reason}, true);
+            }
+            work_[v].copyLeftOut[a] = false;
+        }
+    }
+    void writeCopiesLeftOut(std::size_t v, std::size_t first, std::nothrow_t) noexcept {
+        try {
+            writeCopiesLeftOut(v, first, plan_.visits[v].atlases.size());
+        } catch (...) {
+            // The run is ending for another reason, which is the one to give.
+        }
     }
 
     // Prints the atlas's name and size lines; false when the atlas is skipped.
@@ -334,6 +380,9 @@ private:
         DecodeOutcome outcome = atlas.fromExtractedFile ? decodeExtractedFile(visit, entry, atlas, outputPath)
                                                         : writeEncoded(v, a, outputPath);
         reportDecodeOutcome(console_, outcome);
+        if (!outcome.succeeded) {
+            writeCopiesLeftOut(v, a, a + 1U);
+        }
         if (outcome.succeeded && !settings_.keepExtracted) {
             // The extracted copy has served its purpose; a failed atlas keeps it for inspection.
             (void)folder_.removeFile(underFolder(PathList::fromText("Temp"), entry.name));

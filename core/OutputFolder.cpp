@@ -162,6 +162,26 @@ std::optional<std::string> OutputFolder::writeFile(const PathList& file,
     });
 }
 
+bool OutputFolder::prepareFile(const PathList& file) {
+    if (file.count() == 0 || passedOver(file.last().view()) || file.last() == "..") {
+        return false;
+    }
+    int error = 0;
+    const platform::NativeHandle folder = parentOf(file, true, error);
+    if (error != 0) {
+        return false;
+    }
+    int lookError = 0;
+    const platform::EntryKind existing = platform::entryKind(folder, std::string(file.last().view()), lookError);
+    if (lookError != 0) {
+        return false;
+    }
+    if (isUnsafe(existing)) {
+        refuse(file, file.count(), existing, false);
+    }
+    return existing == platform::EntryKind::missing || existing == platform::EntryKind::file;
+}
+
 std::optional<std::string> OutputFolder::readFile(const PathList& file, std::uint64_t sizeLimit,
                                                   std::vector<std::uint8_t>& bytes) {
     bytes.clear();

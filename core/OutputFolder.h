@@ -60,6 +60,14 @@ public:
     // An exception from `produce` removes the temporary file and goes on.
     std::optional<std::string> writeFile(const PathList& file, const std::function<void(FileSink&)>& produce);
 
+    // For a file the caller would write and, all going well, remove again at
+    // once: does what writing it does before any byte is written (makes its
+    // missing folders, refuses a link or special file at its name) and says
+    // whether the write may be left out. True when nothing or a regular file
+    // is at its name; false when the way or the name holds anything else, so
+    // that writing it is the one way to meet what writing meets there.
+    bool prepareFile(const PathList& file);
+
     // Reads the regular file at `file` into `bytes`. Fails with a reason for
     // a link, a FIFO, a device, a socket, a folder, or a file larger than
     // `sizeLimit`; never reads more than sizeLimit + 1 bytes.

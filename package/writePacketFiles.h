@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string_view>
+#include <vector>
 
 #include "core/Bytes.h"
 #include "core/OutputFolder.h"
@@ -14,5 +15,12 @@
 // complete. All entries are checked first (checkPacketFiles), so a damaged
 // list writes nothing. A file that cannot be written throws RunAborted naming
 // it and the system's reason.
-void writePacketFiles(OutputFolder& folder, const PathList& base, ByteSpan resourceData, ByteSpan atlasData,
-                      const PacketFileList& files, std::string_view packetLabel = "packet");
+//
+// `mayLeaveOut`, when given, marks files (by their place in `files`) that the
+// caller would remove again as soon as it has read them from memory: each is
+// only prepared (OutputFolder::prepareFile) and not written when that allows
+// it. The result marks the files left out; the caller writes any of them it
+// keeps after all.
+std::vector<bool> writePacketFiles(OutputFolder& folder, const PathList& base, ByteSpan resourceData,
+                                   ByteSpan atlasData, const PacketFileList& files,
+                                   std::string_view packetLabel = "packet", const std::vector<bool>& mayLeaveOut = {});

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -185,5 +186,106 @@ TEST_F(AtlasStage, ARaisedBudgetLetsTheSameRunFinish) {
     EXPECT_EQ(raised.status, 0) << raised.out;
     EXPECT_TRUE(fs::exists(out() / "OutPut" / "img" / "b.png"));
 }
+
+// A run leaves an atlas's extracted copy unwritten when the copy would be
+// removed as soon as the PNG is written. Against a run that keeps every copy,
+// it must print the same lines, stop at the same point, and leave the same
+// files but those copies, whatever the output folder held before.
+struct LeftOutCase {
+    const char* name;
+    std::vector<pw::PacketFile> files;
+    std::vector<std::uint32_t> widths;       // of the textures, one per atlas; 0 fails the decoding
+    void (*prepare)(const fs::path& out);    // what the output folder holds before the run
+    int status;
+    std::vector<std::string> keptOnly;       // files under "Temp" the keeping run alone leaves
+};
+
+void nothingBefore(const fs::path&) {}
+
+void staleFileBefore(const fs::path& out) {
+    fs::create_directories(out / "Temp" / "img");
+    std::ofstream(out / "Temp" / "img" / "a") << "an earlier run's copy";
+}
+
+void folderBefore(const fs::path& out) { fs::create_directories(out / "Temp" / "img" / "a" / "inner"); }
+
+void linkBefore(const fs::path& out) {
+    fs::create_directories(out / "Temp" / "img");
+    fs::create_symlink("/etc/passwd", out / "Temp" / "img" / "a");
+}
+
+pw::PacketFile plainFile(const std::string& path) { return {.path = path, .data = {1, 2, 3}}; }
+
+class LeftOutCopies : public AtlasStage, public testing::WithParamInterface<LeftOutCase> {
+protected:
+    std::map<std::string, std::string> tree() const {
+        std::map<std::string, std::string> tree;
+        if (fs::exists(out())) {
+            for (const auto& entry : fs::recursive_directory_iterator(out())) {
+                const std::string name = fs::relative(entry.path(), out()).string();
+                if (entry.is_symlink()) {
+                    tree[name] = "link";
+                } else if (entry.is_directory()) {
+                    tree[name] = "folder";
+                } else {
+                    tree[name] = readFileText(entry.path());
+                }
+            }
+        }
+        return tree;
+    }
+};
+
+TEST_P(LeftOutCopies, LeaveWhatAKeepingRunLeavesButTheDecodedCopies) {
+    const LeftOutCase& c = GetParam();
+    pw::Package plan;
+    plan.subGroups = {{.name = "Sub", .files = c.files}};
+    for (const std::uint32_t width : c.widths) {
+        plan.textures.push_back({.width = width, .height = 2, .format = 0});
+    }
+    plan.groups = {{.name = "G", .slots = {{0, 1, 0}}}};
+    write(plan);
+
+    std::map<std::string, std::string> trees[2];
+    std::string transcripts[2];
+    for (int keep = 0; keep < 2; ++keep) {
+        fs::remove_all(out());
+        c.prepare(out());
+        std::vector<std::string> arguments = {"pack.rsb", "-f", "index.json", "-o", "out", "--jobs", "2"};
+        if (keep == 1) {
+            arguments.emplace_back("--keep-extracted");
+        }
+        const BinaryRun result = runBinary(folder.path(), arguments, "", 60);
+        EXPECT_EQ(result.status, c.status) << result.out;
+        transcripts[keep] = result.out;
+        trees[keep] = tree();
+    }
+    EXPECT_EQ(transcripts[0], transcripts[1]);
+    for (const std::string& name : c.keptOnly) {
+        EXPECT_EQ(trees[1].erase(name), 1U) << name << " was not kept by --keep-extracted";
+    }
+    EXPECT_EQ(trees[0], trees[1]);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LeftOutCopies,
+    testing::Values(
+        LeftOutCase {.name = "Decoded", .files = {rgbaAtlas("img/a", 0, 10), rgbaAtlas("img/b", 1, 20)},
+                     .widths = {2, 2}, .prepare = nothingBefore, .status = 0,
+                     .keptOnly = {"Temp/img/a", "Temp/img/b"}},
+        LeftOutCase {.name = "FailedDecodeKeepsItsCopy",
+                     .files = {rgbaAtlas("img/a", 0, 10), rgbaAtlas("img/b", 1, 20)}, .widths = {2, 0},
+                     .prepare = nothingBefore, .status = 1, .keptOnly = {"Temp/img/a"}},
+        LeftOutCase {.name = "StaleCopyRemoved", .files = {rgbaAtlas("img/a", 0, 10)}, .widths = {2},
+                     .prepare = staleFileBefore, .status = 0, .keptOnly = {"Temp/img/a"}},
+        LeftOutCase {.name = "FolderInTheWay", .files = {rgbaAtlas("img/a", 0, 10)}, .widths = {2},
+                     .prepare = folderBefore, .status = 1, .keptOnly = {}},
+        LeftOutCase {.name = "LinkInTheWay", .files = {rgbaAtlas("img/a", 0, 10)}, .widths = {2},
+                     .prepare = linkBefore, .status = 1, .keptOnly = {}},
+        LeftOutCase {.name = "EarlierFileBelowTheAtlas", .files = {plainFile("img/a/x"), rgbaAtlas("img/a", 0, 10)},
+                     .widths = {2}, .prepare = nothingBefore, .status = 1, .keptOnly = {}},
+        LeftOutCase {.name = "LaterFileBelowTheAtlas", .files = {rgbaAtlas("img/a", 0, 10), plainFile("img/a/x")},
+                     .widths = {2}, .prepare = nothingBefore, .status = 1, .keptOnly = {}}),
+    [](const testing::TestParamInfo<LeftOutCase>& testCase) { return std::string(testCase.param.name); });
 
 } // namespace

@@ -112,10 +112,13 @@ protected:
         return std::make_unique<SmallDisk>(root_ / "disk", bytes, readOnly);
     }
 
-    BinaryRun runInto(const std::filesystem::path& output) {
-        return runBinary(root_, {"bulky.rsb", "-f", "index.json", "-o", output.string(), "--skip-unknown", "--jobs",
-                                 "1"},
-                         "", 60);
+    BinaryRun runInto(const std::filesystem::path& output, bool keepExtracted = false) {
+        std::vector<std::string> arguments {"bulky.rsb", "-f", "index.json", "-o", output.string(), "--skip-unknown",
+                                            "--jobs", "1"};
+        if (keepExtracted) {
+            arguments.emplace_back("--keep-extracted");
+        }
+        return runBinary(root_, arguments, "", 60);
     }
 
     std::filesystem::path root_;
@@ -183,17 +186,23 @@ TEST_F(WriteFailure, ReadOnlyOutputFolder) {
 }
 
 // Disk sizes from one that holds little more than the description to one
-// that holds everything, so the disk fills at each stage of the run: while
-// extracting the resource file (8 KiB), the first or the second atlas file
-// (48, 100 KiB), while writing the PNGs (120 to 152 KiB), and not at all.
+// that holds everything, so the disk fills at each stage of the run. With
+// --keep-extracted every extracted file is written first: the disk fills
+// while extracting the resource file (8 KiB), the first or the second atlas
+// file (48, 100 KiB), or while writing the PNGs (120 to 152 KiB). Without it
+// an atlas's extracted copy is written only when its PNG could not be: the
+// disk fills on the resource file (8 KiB), on the first PNG and then on its
+// copy (48, 64 KiB), on the second PNG and its copy (80, 100 KiB) or on the
+// second PNG alone (120 KiB).
 struct DiskCase {
     std::size_t bytes;
+    bool keepExtracted;
     bool mustFail;
     bool mustSucceed;
 };
 
 std::string diskCaseName(const testing::TestParamInfo<DiskCase>& param) {
-    return std::to_string(param.param.bytes / 1024) + "KiB";
+    return std::to_string(param.param.bytes / 1024) + "KiB" + (param.param.keepExtracted ? "Kept" : "");
 }
 
 class DiskFills : public WriteFailure, public testing::WithParamInterface<DiskCase> {};
@@ -204,7 +213,7 @@ TEST_P(DiskFills, EndsWithAClearMessageAndOnlyWholeReportedFiles) {
         GTEST_SKIP() << "cannot mount a tmpfs here: " << disk->error();
     }
     const std::filesystem::path output = disk->path() / "out";
-    const BinaryRun run = runInto(output);
+    const BinaryRun run = runInto(output, GetParam().keepExtracted);
     ASSERT_FALSE(run.signaled) << run.out << run.err;
     ASSERT_TRUE(run.status == 0 || run.status == 1) << run.status << "\n" << run.out << run.err;
     if (GetParam().mustFail) {
@@ -236,11 +245,16 @@ TEST_P(DiskFills, EndsWithAClearMessageAndOnlyWholeReportedFiles) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, DiskFills,
-                         testing::Values(DiskCase{8 * 1024, true, false}, DiskCase{48 * 1024, true, false},
-                                         DiskCase{100 * 1024, true, false}, DiskCase{120 * 1024, false, false},
-                                         DiskCase{128 * 1024, true, false}, DiskCase{136 * 1024, false, false},
-                                         DiskCase{144 * 1024, false, false}, DiskCase{152 * 1024, false, false},
-                                         DiskCase{8 * 1024 * 1024, false, true}),
+                         testing::Values(DiskCase{8 * 1024, true, true, false}, DiskCase{48 * 1024, true, true, false},
+                                         DiskCase{100 * 1024, true, true, false}, DiskCase{120 * 1024, true, false, false},
+                                         DiskCase{128 * 1024, true, true, false}, DiskCase{136 * 1024, true, false, false},
+                                         DiskCase{144 * 1024, true, false, false}, DiskCase{152 * 1024, true, false, false},
+                                         DiskCase{8 * 1024 * 1024, true, false, true},
+                                         DiskCase{8 * 1024, false, true, false}, DiskCase{48 * 1024, false, true, false},
+                                         DiskCase{64 * 1024, false, true, false}, DiskCase{80 * 1024, false, true, false},
+                                         DiskCase{100 * 1024, false, true, false}, DiskCase{120 * 1024, false, false, false},
+                                         DiskCase{128 * 1024, false, false, false}, DiskCase{136 * 1024, false, false, false},
+                                         DiskCase{8 * 1024 * 1024, false, false, true}),
                          diskCaseName);
 
 } // namespace
