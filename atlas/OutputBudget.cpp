@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "atlas/decodeAtlasFile.h"
+#include "atlas/PixelFormat.h"
 #include "atlas/decodeSize.h"
 
 std::uint64_t defaultOutputBudget(std::uint64_t packageSize) {
@@ -14,7 +15,7 @@ std::uint64_t defaultOutputBudget(std::uint64_t packageSize) {
 }
 
 std::uint64_t atlasPixelCharge(ImageSize recordSize, const FormatEntry& format) {
-    const std::optional<ImageSize> decoded = decodeSize(recordSize, format.name.view());
+    const std::optional<ImageSize> decoded = decodeSize(recordSize, pixelFormatNamed(format.name.view()).sizeRule);
     if (!decoded || decoded->width == 0 || decoded->height == 0 || decoded->width > maxDecodeSide ||
         decoded->height > maxDecodeSide) {
         return 0;

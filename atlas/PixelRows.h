@@ -1,5 +1,6 @@
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -47,5 +48,16 @@ private:
     std::unique_ptr<std::uint8_t, FreeBlock> block_;
 };
 
-// Stores a pixel word at `to` (any alignment) in memory order of its bytes.
-inline void storePixel(std::uint8_t* to, std::uint32_t word) { std::memcpy(to, &word, 4); }
+// Stores the pixel word R | G << 8 | B << 16 | A << 24 at `to` (any
+// alignment) as the bytes R, G, B, A. On a little-endian machine that is one
+// word store: byte-wise stores of this pattern compile to slow partial writes.
+inline void storePixel(std::uint8_t* to, std::uint32_t rgba) {
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(to, &rgba, 4);
+    } else {
+        to[0] = static_cast<std::uint8_t>(rgba);
+        to[1] = static_cast<std::uint8_t>(rgba >> 8);
+        to[2] = static_cast<std::uint8_t>(rgba >> 16);
+        to[3] = static_cast<std::uint8_t>(rgba >> 24);
+    }
+}

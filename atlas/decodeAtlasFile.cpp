@@ -4,6 +4,7 @@
 #include <optional>
 #include <stdexcept>
 
+#include "atlas/PixelFormat.h"
 #include "atlas/PixelRows.h"
 #include "atlas/decodePixels.h"
 #include "atlas/decodeSize.h"
@@ -34,8 +35,8 @@ std::optional<std::string> sizeProblem(ImageSize size) {
 
 // The decode size, recorded in `outcome`; nothing, with `outcome` failed,
 // when the image cannot be decoded at it.
-std::optional<ImageSize> checkedDecodeSize(ImageSize size, const FormatEntry& format, DecodeOutcome& outcome) {
-    const std::optional<ImageSize> decoded = decodeSize(size, format.name.view());
+std::optional<ImageSize> checkedDecodeSize(ImageSize size, const PixelFormat& format, DecodeOutcome& outcome) {
+    const std::optional<ImageSize> decoded = decodeSize(size, format.sizeRule);
     if (!decoded) {
         outcome = failed(std::move(outcome), "image size " + sizeText(size) + " is too large to pad");
         return std::nullopt;
@@ -49,11 +50,9 @@ std::optional<ImageSize> checkedDecodeSize(ImageSize size, const FormatEntry& fo
     return decoded;
 }
 
-} // namespace
-
-DecodeOutcome encodeAtlasImage(ByteSpan source, ImageSize size, const FormatEntry& format,
-                               std::vector<std::uint8_t>& png, const std::function<void()>& sourceDone,
-                               PngCompression compression) {
+DecodeOutcome encodeWithPixelFormat(ByteSpan source, ImageSize size, const PixelFormat& format,
+                                    std::vector<std::uint8_t>& png, const std::function<void()>& sourceDone,
+                                    PngCompression compression) {
     png.clear();
     DecodeOutcome outcome;
     const std::optional<ImageSize> decoded = checkedDecodeSize(size, format, outcome);
@@ -62,7 +61,7 @@ DecodeOutcome encodeAtlasImage(ByteSpan source, ImageSize size, const FormatEntr
     }
     try {
         PixelRows rows(*decoded);
-        outcome.missingBytes = decodePixels(source, rows, *decoded, format.name.view());
+        outcome.missingBytes = decodePixels(source, rows, format);
         if (sourceDone) {
             sourceDone();
         }
@@ -81,6 +80,14 @@ DecodeOutcome encodeAtlasImage(ByteSpan source, ImageSize size, const FormatEntr
     return outcome;
 }
 
+} // namespace
+
+DecodeOutcome encodeAtlasImage(ByteSpan source, ImageSize size, const FormatEntry& format,
+                               std::vector<std::uint8_t>& png, const std::function<void()>& sourceDone,
+                               PngCompression compression) {
+    return encodeWithPixelFormat(source, size, pixelFormatNamed(format.name.view()), png, sourceDone, compression);
+}
+
 DecodeOutcome writeAtlasImage(OutputFolder& folder, const PathList& outputPath, std::span<const std::uint8_t> png,
                               DecodeOutcome outcome) {
     if (!outcome.succeeded) {
@@ -95,8 +102,9 @@ DecodeOutcome writeAtlasImage(OutputFolder& folder, const PathList& outputPath, 
 DecodeOutcome decodeAtlasFile(OutputFolder& folder, const PathList& inputPath, const PathList& outputPath,
                               ImageSize size, const FormatEntry& format, std::uint64_t inputSizeLimit,
                               PngCompression compression) {
+    const PixelFormat pixelFormat = pixelFormatNamed(format.name.view());
     DecodeOutcome sized;
-    if (!checkedDecodeSize(size, format, sized)) {
+    if (!checkedDecodeSize(size, pixelFormat, sized)) {
         return sized; // before the input is read, as the size alone decides it
     }
     std::vector<std::uint8_t> input;
@@ -108,8 +116,8 @@ DecodeOutcome decodeAtlasFile(OutputFolder& folder, const PathList& inputPath, c
         return failed(std::move(sized), "not enough memory to read " + OutputFolder::shown(inputPath));
     }
     std::vector<std::uint8_t> png;
-    DecodeOutcome outcome = encodeAtlasImage(ByteSpan(input.data(), input.size()), size, format, png,
-                                             [&input] { std::vector<std::uint8_t>().swap(input); }, compression);
+    DecodeOutcome outcome = encodeWithPixelFormat(ByteSpan(input.data(), input.size()), size, pixelFormat, png,
+                                                  [&input] { std::vector<std::uint8_t>().swap(input); }, compression);
     std::vector<std::uint8_t>().swap(input);
     return writeAtlasImage(folder, outputPath, png, std::move(outcome));
 }

@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <cstddef>
 
-#include "atlas/etcModifierTable.h"
-#include "core/Bytes.h"
+#include "atlas/etcTables.h"
 
 namespace {
 
-// Paint-colour distances of the T and H modes, by 3-bit distance index.
-static constexpr std::array<int, 8> distanceTable = {3, 6, 11, 16, 23, 32, 41, 64};
+// Paint-colour distances of the T and H modes, by 3-bit distance index: the
+// distance table of the Khronos Data Format, section on ETC2.
+constexpr std::array<int, 8> distanceTable = {3, 6, 11, 16, 23, 32, 41, 64};
 
 using Rgb = std::array<int, 3>;
 using Rgba8 = std::array<std::uint8_t, 4>;
@@ -27,11 +27,6 @@ struct BlockBits {
     constexpr int bit(unsigned n) const { return field(n, n); }
 };
 
-constexpr int extend4To8(int v) { return v * 17; }
-constexpr int extend5To8(int v) { return (v << 3) | (v >> 2); }
-constexpr int extend6To8(int v) { return (v << 2) | (v >> 4); }
-constexpr int extend7To8(int v) { return (v << 1) | (v >> 6); }
-
 // A 3-bit two's-complement value (-4..3).
 constexpr int signExtend3(int v) { return v >= 4 ? v - 8 : v; }
 
@@ -39,7 +34,7 @@ constexpr std::uint8_t clampToByte(int v) { return static_cast<std::uint8_t>(std
 
 // Base colour channels (0..255) plus a modifier or distance (-183..183) stay
 // within -255..510; this table clamps them with one load.
-static constexpr std::array<std::uint8_t, 766> clampTable = [] {
+constexpr std::array<std::uint8_t, 766> clampTable = [] {
     std::array<std::uint8_t, 766> table{};
     for (int v = -255; v <= 510; ++v) {
         table[static_cast<std::size_t>(v + 255)] = clampToByte(v);
@@ -166,7 +161,7 @@ bool outsideFiveBits(const BlockBits& bits, unsigned high) {
 
 } // namespace
 
-EtcTile decodeEtcTile(std::uint32_t word1, std::uint32_t word2) {
+EtcTile decodeEtcBlock(std::uint32_t word1, std::uint32_t word2) {
     const BlockBits bits{(std::uint64_t{word1} << 32) | word2};
     if (bits.bit(33) == 0) {
         return decodeIndividualOrDifferential(bits, false);
@@ -181,22 +176,4 @@ EtcTile decodeEtcTile(std::uint32_t word1, std::uint32_t word2) {
         return decodePlanarMode(bits);
     }
     return decodeIndividualOrDifferential(bits, true);
-}
-
-void decodeEtcBlock(std::uint32_t word1, std::uint32_t word2, std::span<std::uint8_t> destination,
-                    std::uint32_t stride, std::uint32_t startX, std::uint32_t startY) {
-    const EtcTile tile = decodeEtcTile(word1, word2);
-    for (std::uint32_t row = 0; row < 4; ++row) {
-        for (std::uint32_t column = 0; column < 4; ++column) {
-            const std::uint64_t x = std::uint64_t{startX} + column;
-            const std::uint64_t offset = ((std::uint64_t{startY} + row) * stride + x) * 3U;
-            if (x >= stride || !rangeInside(destination.size(), offset, 3)) {
-                continue;
-            }
-            const auto& colour = tile[4U * row + column];
-            for (std::size_t c = 0; c < 3; ++c) {
-                destination[static_cast<std::size_t>(offset) + c] = colour[c];
-            }
-        }
-    }
 }

@@ -2,9 +2,6 @@
 
 #include <array>
 #include <cstdint>
-#include <span>
-
-#include "atlas/ImageSize.h"
 
 // One decoded 4 x 4 block: pixel (column c, row r) is element 4r + c, its
 // bytes R, G, B and an opaque alpha of 255, so a tile row copies as 16 bytes
@@ -15,10 +12,4 @@ using EtcTile = std::array<std::array<std::uint8_t, 4>, 16>;
 // 0-3, word2 from bytes 4-7). Handles the individual and differential modes
 // and, for differential blocks whose offset leaves the 5-bit range, the T, H
 // and planar modes of ETC2 RGB (Khronos Data Format, section on ETC2).
-EtcTile decodeEtcTile(std::uint32_t word1, std::uint32_t word2);
-
-// Decodes one block into the RGB image `destination` (stride pixels per row,
-// 3 bytes each) at (startX, startY). Pixels that fall outside the image or
-// past the end of `destination` are not written.
-void decodeEtcBlock(std::uint32_t word1, std::uint32_t word2, std::span<std::uint8_t> destination,
-                    std::uint32_t stride, std::uint32_t startX, std::uint32_t startY);
+EtcTile decodeEtcBlock(std::uint32_t word1, std::uint32_t word2);

@@ -5,30 +5,18 @@
 
 #include "core/Bytes.h"
 
-namespace {
-
-constexpr std::uint32_t largestRoundableSide = std::uint32_t{1} << 31;
-
-std::optional<ImageSize> roundedSides(ImageSize size) {
-    if (size.width > largestRoundableSide || size.height > largestRoundableSide) {
+std::optional<ImageSize> decodeSize(ImageSize recordSize, SizeRule rule) {
+    if (rule == SizeRule::recordSize) {
+        return recordSize;
+    }
+    constexpr std::uint32_t largestRoundableSide = std::uint32_t{1} << 31;
+    if (recordSize.width > largestRoundableSide || recordSize.height > largestRoundableSide) {
         return std::nullopt;
     }
-    return ImageSize{roundUpToPowerOfTwo(size.width), roundUpToPowerOfTwo(size.height)};
-}
-
-} // namespace
-
-std::optional<ImageSize> decodeSize(ImageSize recordSize, std::string_view formatName) {
-    if (formatName.find("ETC1") != std::string_view::npos) {
-        return roundedSides(recordSize);
+    const ImageSize rounded{roundUpToPowerOfTwo(recordSize.width), roundUpToPowerOfTwo(recordSize.height)};
+    if (rule == SizeRule::powerOfTwoSides) {
+        return rounded;
     }
-    if (formatName.find("PVRTC4") != std::string_view::npos) {
-        const std::optional<ImageSize> rounded = roundedSides(recordSize);
-        if (!rounded) {
-            return std::nullopt;
-        }
-        const std::uint32_t side = std::max(rounded->width, rounded->height);
-        return ImageSize{side, side};
-    }
-    return recordSize;
+    const std::uint32_t side = std::max(rounded.width, rounded.height);
+    return ImageSize{side, side};
 }

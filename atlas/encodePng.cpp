@@ -10,6 +10,7 @@
 #include <new>
 #include <span>
 
+#include "core/Bytes.h"
 #include "core/Deflate.h"
 
 namespace {
@@ -26,18 +27,11 @@ constexpr std::uint64_t largestChunk = 0x7FFFFFFFU;
 constexpr std::size_t bytesBeforeData = 8 + (12 + 13) + 8;
 constexpr std::size_t bytesAfterData = 4 + 12;
 
-void putU32BE(std::uint8_t* to, std::uint64_t value) {
-    to[0] = static_cast<std::uint8_t>(value >> 24);
-    to[1] = static_cast<std::uint8_t>(value >> 16);
-    to[2] = static_cast<std::uint8_t>(value >> 8);
-    to[3] = static_cast<std::uint8_t>(value);
-}
-
 // Fills in a chunk whose length field starts at `chunk` and whose type and
 // `length` data bytes follow it: the length and the CRC of type and data.
 void finishChunk(std::uint8_t* chunk, std::size_t length) {
-    putU32BE(chunk, length);
-    putU32BE(chunk + 8 + length, zlibStream::crc32(0, chunk + 4, length + 4));
+    storeU32BE(chunk, static_cast<std::uint32_t>(length)); // at most largestChunk, as checked before
+    storeU32BE(chunk + 8 + length, zlibStream::crc32(0, chunk + 4, length + 4));
 }
 
 // The PNG Paeth predictor, written without branches on the bytes so that the
@@ -201,8 +195,8 @@ std::vector<std::uint8_t> encodePng(PixelRows&& rows, PngSettings settings) {
 
     std::uint8_t* header = out + signature.size();
     std::memcpy(header + 4, "IHDR", 4);
-    putU32BE(header + 8, image.width());
-    putU32BE(header + 12, image.height());
+    storeU32BE(header + 8, image.width());
+    storeU32BE(header + 12, image.height());
     header[16] = 8; // bits per channel
     header[17] = 6; // colour type: truecolour with alpha
     header[18] = 0; // compression method: deflate

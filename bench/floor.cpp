@@ -22,6 +22,7 @@
 #include <libdeflate.h>
 #include <zlib.h>
 
+#include "atlas/PixelFormat.h"
 #include "atlas/PixelRows.h"
 #include "atlas/decodePixels.h"
 #include "atlas/decodeSize.h"
@@ -128,10 +129,11 @@ std::vector<Task> prepare(ByteSpan package, const PackageRecords& records, const
                 if (format == nullptr) {
                     continue; // the tool skips it too
                 }
+                const PixelFormat pixelFormat = pixelFormatNamed(format->name.view());
                 const std::optional<ImageSize> size =
-                    decodeSize(ImageSize {texture.width, texture.height}, format->name.view());
+                    decodeSize(ImageSize {texture.width, texture.height}, pixelFormat.sizeRule);
                 auto rows = std::make_unique<PixelRows>(*size);
-                decodePixels(blocks.atlasData().subspan(entry.offset, entry.size), *rows, *size, format->name.view());
+                decodePixels(blocks.atlasData().subspan(entry.offset, entry.size), *rows, pixelFormat);
                 std::string path(entry.name.view());
                 for (char& c : path) {
                     c = c == '\\' ? '/' : c;

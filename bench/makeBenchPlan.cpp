@@ -5,9 +5,10 @@
 #include <cstddef>
 #include <string_view>
 
-#include "bench/encodeRoughEtc1.h"
-#include "bench/encodeRoughPvrtc4.h"
 #include "bench/paintPicture.h"
+#include "core/Bytes.h"
+#include "textureencoders/encodeEtc1Image.h"
+#include "textureencoders/encodePvrtc4Image.h"
 
 namespace pw = packagewriter;
 
@@ -33,27 +34,19 @@ constexpr std::array<BenchFormat, 9> benchFormats = {{
 constexpr std::uint32_t undecodableCode = 9;  // listed as "UnKnown"
 constexpr std::uint32_t unlistedCode = 77;    // not in the index file
 
-std::uint32_t roundUp(std::uint32_t v) {
-    std::uint32_t p = 2;
-    while (p < v) {
-        p *= 2;
-    }
-    return p;
-}
-
 // The texture bytes of a `width` x `height` record in format `f`, painted at
-// the size the format is decoded at.
+// the size the format is decoded at (a PVRTC side must come to 8 or more).
 std::vector<std::uint8_t> textureBytes(std::size_t f, std::uint32_t width, std::uint32_t height, std::uint64_t seed) {
     const std::string_view name = benchFormats[f].name;
     if (name == "RGBA_PVRTC4") {
-        const std::uint32_t side = std::max(std::max(roundUp(width), roundUp(height)), 4U);
-        return encodeRoughPvrtc4(paintPicture(side, side, seed), side);
+        const std::uint32_t side = std::max(roundUpToPowerOfTwo(width), roundUpToPowerOfTwo(height));
+        return encodePvrtc4Image(paintPicture(side, side, seed), side);
     }
     if (name.starts_with("RGB_ETC1")) {
-        const std::uint32_t w = std::max(roundUp(width), 4U);
-        const std::uint32_t h = std::max(roundUp(height), 4U);
+        const std::uint32_t w = std::max(roundUpToPowerOfTwo(width), 4U);
+        const std::uint32_t h = std::max(roundUpToPowerOfTwo(height), 4U);
         const std::vector<std::uint8_t> rgba = paintPicture(w, h, seed);
-        std::vector<std::uint8_t> out = encodeRoughEtc1(rgba, w, h);
+        std::vector<std::uint8_t> out = encodeEtc1Image(rgba, w, h);
         if (name == "RGB_ETC1_ALPHA") {
             for (std::size_t i = 3; i < rgba.size(); i += 4) {
                 out.push_back(rgba[i]);

@@ -9,6 +9,7 @@
 // encoder's throughput (MB of RGBA in per second) and its total PNG bytes
 // against libpng's. Sizes are exact; speeds follow the machine's load.
 #include <algorithm>
+#include <bit>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -22,6 +23,7 @@
 #include <png.h>
 
 #include "bench/readBenchInput.h"
+#include "atlas/PixelFormat.h"
 #include "atlas/PixelRows.h"
 #include "atlas/decodePixels.h"
 #include "atlas/decodeSize.h"
@@ -91,9 +93,10 @@ std::vector<Image> packageAtlases(const std::string& packagePath, const std::str
                 if (format == nullptr) {
                     continue;
                 }
-                const ImageSize size = *decodeSize(ImageSize{texture.width, texture.height}, format->name.view());
+                const PixelFormat pixelFormat = pixelFormatNamed(format->name.view());
+                const ImageSize size = *decodeSize(ImageSize{texture.width, texture.height}, pixelFormat.sizeRule);
                 PixelRows rows(size);
-                decodePixels(blocks.atlasData().subspan(entry.offset, entry.size), rows, size, format->name.view());
+                decodePixels(blocks.atlasData().subspan(entry.offset, entry.size), rows, pixelFormat);
                 images.push_back(imageOf(rows));
             }
         }
@@ -139,10 +142,7 @@ Image photoAtlas(const std::vector<Image>& photos) {
         x += photo.size.width;
         shelf = std::max(shelf, photo.size.height);
     }
-    std::uint32_t height = 1;
-    while (height < y + shelf) {
-        height *= 2;
-    }
+    const std::uint32_t height = std::bit_ceil(y + shelf);
     Image atlas{{width, height}, std::vector<std::uint8_t>(std::size_t{width} * height * 4U)};
     for (std::size_t i = 0; i < photos.size(); ++i) {
         const Image& photo = photos[i];
@@ -175,7 +175,7 @@ Measure measure(const std::vector<Image>& images, Encode encode) {
 Measure measureLibpng(const std::vector<Image>& images) {
     return measure(images, [](PixelRows&& rows) {
         std::vector<std::uint8_t> png;
-        if (writePngWithLibpng(rows, png)) {
+        if (encodePngWithLibpng(rows, png)) {
             throw std::runtime_error("libpng failed");
         }
         return png.size();

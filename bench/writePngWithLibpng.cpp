@@ -112,7 +112,7 @@ std::optional<std::string> writePng(const PixelRows& rows, std::uint32_t width, 
 
 } // namespace
 
-std::optional<std::string> writePngWithLibpng(const PixelRows& rows, std::vector<std::uint8_t>& bytes) {
+std::optional<std::string> encodePngWithLibpng(const PixelRows& rows, std::vector<std::uint8_t>& bytes) {
     bytes.clear();
     return writePng(rows, rows.width(), rows.height(), setUpMemoryOutput, &bytes);
 }

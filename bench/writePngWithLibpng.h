@@ -13,5 +13,5 @@
 // PNG. Returns nothing on success, otherwise libpng's reason.
 std::optional<std::string> writePngWithLibpng(const PixelRows& rows, std::FILE* file);
 
-// The same PNG bytes into `bytes` (emptied first).
-std::optional<std::string> writePngWithLibpng(const PixelRows& rows, std::vector<std::uint8_t>& bytes);
+// The same PNG encoded into memory: its bytes replace those of `bytes`.
+std::optional<std::string> encodePngWithLibpng(const PixelRows& rows, std::vector<std::uint8_t>& bytes);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <span>
@@ -10,6 +12,14 @@ using ByteSpan = std::span<const std::uint8_t>;
 // 64-bit arithmetic: no 32-bit offset or length can wrap it.
 constexpr bool rangeInside(std::uint64_t size, std::uint64_t offset, std::uint64_t length) {
     return offset <= size && length <= size - offset;
+}
+
+// How many bytes of [offset, offset + length) lie at or past the end of a
+// buffer of `size` bytes: what a reader that takes missing bytes as zero
+// went without. The range's end must fit in 64 bits.
+constexpr std::uint64_t bytesPastEnd(std::uint64_t size, std::uint64_t offset, std::uint64_t length) {
+    const std::uint64_t end = offset + length;
+    return end <= size ? 0 : end - std::max(offset, size);
 }
 
 // Unsigned little-endian 32-bit value at `p`.
@@ -24,12 +34,22 @@ inline std::uint32_t loadU32BE(const std::uint8_t* p) {
            std::uint32_t{p[3]};
 }
 
-// Smallest power of two that is >= side, starting at 2. Sides above 2^31 have
+// Stores `value` at `p` as 4 bytes, least significant first.
+inline void storeU32LE(std::uint8_t* p, std::uint32_t value) {
+    for (unsigned i = 0; i < 4; ++i) {
+        p[i] = static_cast<std::uint8_t>(value >> (8U * i));
+    }
+}
+
+// Stores `value` at `p` as 4 bytes, most significant first.
+inline void storeU32BE(std::uint8_t* p, std::uint32_t value) {
+    for (unsigned i = 0; i < 4; ++i) {
+        p[i] = static_cast<std::uint8_t>(value >> (24U - 8U * i));
+    }
+}
+
+// Smallest power of two that is >= side, at least 2. Sides above 2^31 have
 // none in 32 bits; callers reject them first.
 constexpr std::uint32_t roundUpToPowerOfTwo(std::uint32_t side) {
-    std::uint32_t value = 2;
-    while (value < side) {
-        value <<= 1U;
-    }
-    return value;
+    return std::max(std::uint32_t{2}, std::bit_ceil(side));
 }

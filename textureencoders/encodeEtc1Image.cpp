@@ -6,7 +6,8 @@
 #include <limits>
 #include <stdexcept>
 
-#include "atlas/etcModifierTable.h"
+#include "atlas/etcTables.h"
+#include "core/Bytes.h"
 
 namespace {
 
@@ -17,8 +18,6 @@ static constexpr std::array<std::uint32_t, 4> indexOfColumn = {3, 2, 0, 1};
 using Rgb = std::array<int, 3>;
 using BlockPixels = std::array<Rgb, 16>; // pixel (column c, row r) at 4r + c
 
-constexpr int extend4To8(int v) { return v * 17; }
-constexpr int extend5To8(int v) { return (v << 3) | (v >> 2); }
 constexpr int quantize4(int v) { return (v * 15 + 127) / 255; }
 constexpr int quantize5(int v) { return (v * 31 + 127) / 255; }
 constexpr int clampToByte(int v) { return std::clamp(v, 0, 255); }
@@ -147,13 +146,6 @@ EncodedBlock encodeWithSplit(const BlockPixels& block, bool flip) {
         }
     }
     return {choice0.error + choice1.error, word1, word2};
-}
-
-void storeU32BE(std::uint8_t* to, std::uint32_t v) {
-    to[0] = static_cast<std::uint8_t>(v >> 24);
-    to[1] = static_cast<std::uint8_t>(v >> 16);
-    to[2] = static_cast<std::uint8_t>(v >> 8);
-    to[3] = static_cast<std::uint8_t>(v);
 }
 
 } // namespace

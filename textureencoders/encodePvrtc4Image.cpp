@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <limits>
 #include <stdexcept>
 
-#include "librarypackage/pvrtccompressor/pvrtcdecoder.h"
+#include "atlas/PixelRows.h"
+#include "atlas/decodePvrtc4Image.h"
+#include "core/Bytes.h"
 
 namespace {
 
@@ -49,22 +52,11 @@ std::uint32_t colourWord(const Rgba& low, const Rgba& high) {
     return word;
 }
 
-void storeU32LE(std::uint8_t* to, std::uint32_t v) {
-    for (unsigned i = 0; i < 4; ++i) {
-        to[i] = static_cast<std::uint8_t>(v >> (8U * i));
-    }
-}
-
-// Channel c (0 R .. 3 A) of a decoded word holding B, G, R, A from the low byte.
-int channelOf(std::uint32_t word, std::size_t c) {
-    static constexpr std::array<unsigned, 4> shift = {16, 8, 0, 24};
-    return static_cast<int>((word >> shift[c]) & 0xFFU);
-}
 
 } // namespace
 
 std::vector<std::uint8_t> encodePvrtc4Image(std::span<const std::uint8_t> rgba, std::uint32_t side) {
-    if (side < 8 || (side & (side - 1U)) != 0 || side > (1U << 15)) {
+    if (side < 8 || !std::has_single_bit(side) || side > (1U << 15)) {
         throw std::invalid_argument("PVRTC images need a power-of-two side of 8 to 32768");
     }
     if (std::uint64_t{side} * side * 4U != rgba.size()) {
@@ -93,30 +85,32 @@ std::vector<std::uint8_t> encodePvrtc4Image(std::span<const std::uint8_t> rgba, 
 
     // With every modulation at 0 (then 3) the decoder shows the interpolated
     // colour A (then B) of each pixel: the two ends each pixel can blend.
-    const auto signedSide = static_cast<std::int32_t>(side);
-    std::vector<std::uint32_t> interpolatedA(std::size_t{side} * side);
-    std::vector<std::uint32_t> interpolatedB(std::size_t{side} * side);
-    decodePvrtc4Bpp(interpolatedA, PvrtcSize{signedSide, signedSide}, packets);
+    PixelRows interpolatedA(ImageSize{side, side});
+    PixelRows interpolatedB(ImageSize{side, side});
+    decodePvrtc4Image(packets, interpolatedA);
     for (std::size_t p = 0; p < packets.size(); p += 8) {
         storeU32LE(packets.data() + p, 0xFFFFFFFFU);
     }
-    decodePvrtc4Bpp(interpolatedB, PvrtcSize{signedSide, signedSide}, packets);
+    decodePvrtc4Image(packets, interpolatedB);
 
     for (std::uint32_t by = 0; by < blocks; ++by) {
         for (std::uint32_t bx = 0; bx < blocks; ++bx) {
             std::uint32_t modulation = 0;
             for (std::uint32_t py = 0; py < 4; ++py) {
                 for (std::uint32_t px = 0; px < 4; ++px) {
-                    const std::size_t pixel = std::size_t{4 * by + py} * side + 4 * bx + px;
+                    const std::uint32_t x = 4 * bx + px;
+                    const std::uint32_t y = 4 * by + py;
+                    const std::uint8_t* endA = interpolatedA.row(y) + std::size_t{x} * 4U;
+                    const std::uint8_t* endB = interpolatedB.row(y) + std::size_t{x} * 4U;
+                    const std::uint8_t* wanted = &rgba[(std::size_t{y} * side + x) * 4U];
                     std::uint32_t bestValue = 0;
                     int bestError = std::numeric_limits<int>::max();
                     for (std::uint32_t value = 0; value < 4; ++value) {
                         int error = 0;
                         for (std::size_t c = 0; c < 4; ++c) {
-                            const int shown = (channelOf(interpolatedA[pixel], c) * modulationWeights[value][0] +
-                                               channelOf(interpolatedB[pixel], c) * modulationWeights[value][1]) /
-                                              8;
-                            const int diff = shown - rgba[pixel * 4U + c];
+                            const int shown =
+                                (endA[c] * modulationWeights[value][0] + endB[c] * modulationWeights[value][1]) / 8;
+                            const int diff = shown - wanted[c];
                             error += diff * diff;
                         }
                         if (error < bestError) {

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "atlas/ImageSize.h"
+#include "atlas/PixelFormat.h"
 #include "atlas/PixelRows.h"
 #include "atlas/decodePixels.h"
 #include "atlas/decodeSize.h"
@@ -40,12 +41,13 @@ void exerciseDecodePixels(ByteSpan input) {
     const ImageSize record{side(rest, 0), side(rest, 2)};
     const ByteSpan texture = rest.subspan(4);
 
-    const std::optional<ImageSize> size = decodeSize(record, name);
+    const PixelFormat format = pixelFormatNamed(name);
+    const std::optional<ImageSize> size = decodeSize(record, format.sizeRule);
     if (!size) {
         throw std::logic_error("a small side could not be rounded");
     }
     PixelRows rows(*size);
-    const std::uint64_t missing = decodePixels(texture, rows, *size, name);
+    const std::uint64_t missing = decodePixels(texture, rows, format);
     // No format needs more than four bytes per pixel plus an alpha plane.
     const std::uint64_t pixels = std::uint64_t{size->width} * size->height;
     if (missing > pixels * 5U) {

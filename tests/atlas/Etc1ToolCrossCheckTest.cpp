@@ -67,8 +67,8 @@ TEST(Etc1ToolCrossCheck, DecodesEncodedBlocksExactlyAsTheToolDoes) {
     ASSERT_EQ(padded, (ImageSize{width, height}));
     ASSERT_EQ(pkm.size(), 16U + std::size_t{width} * height / 2U);
 
-    Bytes ours(std::size_t{width} * height * 3U, 0);
-    decodeEtcImage(ByteSpan(pkm).subspan(16), ours, padded);
+    PixelRows ours(padded);
+    ASSERT_EQ(decodeEtcImage(ByteSpan(pkm).subspan(16), ours), 0U);
 
     const PngFile theirs = PngFile::read("decoded.png");
     ASSERT_TRUE(theirs.valid);
@@ -76,11 +76,12 @@ TEST(Etc1ToolCrossCheck, DecodesEncodedBlocksExactlyAsTheToolDoes) {
     ASSERT_EQ(theirs.height, height);
     std::size_t differing = 0;
     for (std::size_t i = 0; i < std::size_t{width} * height; ++i) {
+        const std::uint8_t* pixel = ours.row(static_cast<std::uint32_t>(i / width)) + (i % width) * 4U;
         for (std::size_t c = 0; c < 3; ++c) {
-            if (ours[3 * i + c] != theirs.rgba[4 * i + c]) {
+            if (pixel[c] != theirs.rgba[4 * i + c]) {
                 ++differing;
                 ADD_FAILURE() << "pixel " << i % width << ", " << i / width << " channel " << c << ": ours "
-                              << int{ours[3 * i + c]} << ", tool " << int{theirs.rgba[4 * i + c]};
+                              << int{pixel[c]} << ", tool " << int{theirs.rgba[4 * i + c]};
                 if (differing > 10) {
                     return;
                 }

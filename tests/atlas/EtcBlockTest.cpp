@@ -15,7 +15,7 @@ namespace {
 using Rgb = std::array<int, 3>;
 using Block = std::array<std::uint8_t, 8>;
 
-EtcTile decodeBlock(const Block& b) { return decodeEtcTile(loadU32BE(b.data()), loadU32BE(b.data() + 4)); }
+EtcTile decodeBlock(const Block& b) { return decodeEtcBlock(loadU32BE(b.data()), loadU32BE(b.data() + 4)); }
 
 Rgb pixel(const EtcTile& tile, unsigned column, unsigned row) {
     const auto& p = tile[4U * row + column];
@@ -185,6 +185,12 @@ TEST(EtcPlanar, InterpolatesAndClampsEachChannel) {
     }
 }
 
+// The R, G, B of pixel (x, y) of decoded rows.
+Rgb colourAt(const PixelRows& rows, std::uint32_t x, std::uint32_t y) {
+    const std::uint8_t* p = rows.row(y) + std::size_t{x} * 4U;
+    return {p[0], p[1], p[2]};
+}
+
 // Blocks are stored row-major: in an 8 x 8 image the second block fills the
 // top-right quarter. Individual blocks of one flat colour each (index 00, +2).
 TEST(EtcImage, BlocksAreRowMajor) {
@@ -194,54 +200,45 @@ TEST(EtcImage, BlocksAreRowMajor) {
         0x00, 0x11, 0x00, 0x00, 0, 0, 0, 0, // G 1 -> 19
         0x00, 0x00, 0x11, 0x00, 0, 0, 0, 0, // B 1 -> 19
     };
-    std::vector<std::uint8_t> rgb(8 * 8 * 3, 0xEE);
-    decodeEtcImage(source, rgb, ImageSize{8, 8});
-    const auto at = [&](unsigned x, unsigned y) {
-        const std::size_t i = (y * 8U + x) * 3U;
-        return Rgb{rgb[i], rgb[i + 1], rgb[i + 2]};
-    };
-    EXPECT_EQ(at(0, 0), (Rgb{2, 2, 2}));
-    EXPECT_EQ(at(3, 3), (Rgb{2, 2, 2}));
-    EXPECT_EQ(at(4, 0), (Rgb{19, 2, 2}));
-    EXPECT_EQ(at(7, 3), (Rgb{19, 2, 2}));
-    EXPECT_EQ(at(0, 4), (Rgb{2, 19, 2}));
-    EXPECT_EQ(at(7, 7), (Rgb{2, 2, 19}));
+    PixelRows rows(ImageSize{8, 8});
+    EXPECT_EQ(decodeEtcImage(source, rows), 0U);
+    EXPECT_EQ(colourAt(rows, 0, 0), (Rgb{2, 2, 2}));
+    EXPECT_EQ(colourAt(rows, 3, 3), (Rgb{2, 2, 2}));
+    EXPECT_EQ(colourAt(rows, 4, 0), (Rgb{19, 2, 2}));
+    EXPECT_EQ(colourAt(rows, 7, 3), (Rgb{19, 2, 2}));
+    EXPECT_EQ(colourAt(rows, 0, 4), (Rgb{2, 19, 2}));
+    EXPECT_EQ(colourAt(rows, 7, 7), (Rgb{2, 2, 19}));
 }
 
-TEST(EtcImage, SidesBelowFourWriteNothing) {
+// Pixels outside whole blocks are black and opaque; the blocks that are whole
+// still decode (a 12 x 2 image has none, an 8 x 6 one the top two).
+TEST(EtcImage, PixelsOutsideWholeBlocksAreOpaqueBlack) {
     const std::vector<std::uint8_t> source(64, 0xFF);
-    for (const ImageSize size : {ImageSize{2, 8}, ImageSize{8, 2}, ImageSize{2, 2}}) {
-        std::vector<std::uint8_t> rgb(std::size_t{size.width} * size.height * 3U, 0xEE);
-        decodeEtcImage(source, rgb, size);
-        for (const std::uint8_t b : rgb) {
-            ASSERT_EQ(b, 0xEE) << size.width << " x " << size.height;
+    for (const ImageSize size : {ImageSize{2, 8}, ImageSize{8, 2}, ImageSize{2, 2}, ImageSize{8, 6}}) {
+        PixelRows rows(size);
+        EXPECT_EQ(decodeEtcImage(source, rows), 0U);
+        for (std::uint32_t y = 0; y < size.height; ++y) {
+            for (std::uint32_t x = 0; x < size.width; ++x) {
+                const bool inBlock = y < size.height / 4U * 4U && x < size.width / 4U * 4U;
+                const std::uint8_t* p = rows.row(y) + std::size_t{x} * 4U;
+                EXPECT_EQ(p[3], 255) << size.width << " x " << size.height << " at " << x << ", " << y;
+                EXPECT_EQ(colourAt(rows, x, y), inBlock ? (Rgb{y < 2 ? 72 : 64, y < 2 ? 72 : 64, y < 2 ? 72 : 64})
+                                                        : (Rgb{0, 0, 0}))
+                    << size.width << " x " << size.height << " at " << x << ", " << y;
+            }
         }
     }
 }
 
-TEST(EtcImage, MissingBlockBytesReadAsZero) {
+TEST(EtcImage, MissingBlockBytesReadAsZeroAndAreCounted) {
     // The first block is whole; the second has only its first byte, 0x11
     // (individual, red 1 -> 17 + 2 = 19); every later byte reads as zero.
     const std::vector<std::uint8_t> source = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x11};
-    std::vector<std::uint8_t> rgb(12 * 4 * 3, 0xEE);
-    decodeEtcImage(source, rgb, ImageSize{12, 4});
-    EXPECT_EQ(rgb[0], 72);
-    EXPECT_EQ(rgb[(4 * 3) + 0], 19);
-    EXPECT_EQ(rgb[(4 * 3) + 1], 2);
-    EXPECT_EQ(rgb[(8 * 3) + 0], 2);
-    EXPECT_EQ(etcPlaneBytes(ImageSize{12, 4}), 24U);
-}
-
-TEST(EtcBlockWriter, WritesOnlyInsideTheDestination) {
-    // A 6 x 5 destination: a block at (4, 4) has only pixels (4, 4) and (5, 4) inside.
-    std::vector<std::uint8_t> rgb(6 * 5 * 3, 0xEE);
-    decodeEtcBlock(0, 0, rgb, 6, 4, 4);
-    for (unsigned y = 0; y < 5; ++y) {
-        for (unsigned x = 0; x < 6; ++x) {
-            const bool inside = y == 4 && x >= 4;
-            EXPECT_EQ(rgb[(y * 6 + x) * 3], inside ? 2 : 0xEE) << x << ", " << y;
-        }
-    }
+    PixelRows rows(ImageSize{12, 4});
+    EXPECT_EQ(decodeEtcImage(source, rows), 24U - source.size());
+    EXPECT_EQ(colourAt(rows, 0, 0), (Rgb{72, 72, 72}));
+    EXPECT_EQ(colourAt(rows, 4, 0), (Rgb{19, 2, 2}));
+    EXPECT_EQ(colourAt(rows, 8, 0), (Rgb{2, 2, 2}));
 }
 
 } // namespace

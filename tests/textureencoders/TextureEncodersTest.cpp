@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "atlas/PixelFormat.h"
 #include "atlas/decodePixels.h"
 #include "textureencoders/encodeEtc1Image.h"
 #include "textureencoders/encodePvrtc4Image.h"
@@ -45,7 +46,7 @@ Bytes drawPicture(std::uint32_t side, bool translucent = false) {
 
 Bytes decoded(const Bytes& data, std::uint32_t side, const char* format) {
     PixelRows rows(ImageSize{side, side});
-    EXPECT_EQ(decodePixels(data, rows, ImageSize{side, side}, format), 0U);
+    EXPECT_EQ(decodePixels(data, rows, pixelFormatNamed(format)), 0U);
     Bytes pixels;
     for (std::uint32_t y = 0; y < side; ++y) {
         pixels.insert(pixels.end(), rows.row(y), rows.row(y) + std::size_t{side} * 4U);

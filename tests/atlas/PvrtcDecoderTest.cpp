@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include "librarypackage/pvrtccompressor/pvrtcdecoder.h"
+#include "atlas/decodePvrtc4Image.h"
 
 namespace {
 
@@ -26,10 +26,24 @@ Bytes packet(std::uint32_t modulation, std::uint32_t colour) {
     return bytes;
 }
 
-std::vector<std::uint32_t> decode(const Bytes& data, std::int32_t side, std::uint32_t fill = 0) {
-    std::vector<std::uint32_t> result(static_cast<std::size_t>(side > 0 ? side * side : 0), fill);
-    decodePvrtc4Bpp(result, PvrtcSize{side, side}, data);
-    return result;
+// The decoded pixels of a side x side image as words B | G << 8 | R << 16 |
+// A << 24, row-major, the form the expected values below are written in.
+std::vector<std::uint32_t> wordsOf(const PixelRows& rows) {
+    std::vector<std::uint32_t> words;
+    for (std::uint32_t y = 0; y < rows.height(); ++y) {
+        const std::uint8_t* p = rows.row(y);
+        for (std::uint32_t x = 0; x < rows.width(); ++x, p += 4) {
+            words.push_back(std::uint32_t{p[2]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[0]} << 16) |
+                            (std::uint32_t{p[3]} << 24));
+        }
+    }
+    return words;
+}
+
+std::vector<std::uint32_t> decode(const Bytes& data, std::uint32_t side) {
+    PixelRows rows(ImageSize{side, side});
+    decodePvrtc4Image(data, rows);
+    return wordsOf(rows);
 }
 
 // ---- A per-pixel decoder written directly from the format's rules, with
@@ -221,20 +235,20 @@ TEST(PvrtcDecode, NeighboursWrapAroundTheEdges) {
 
 TEST(PvrtcDecode, MatchesPerPixelReferenceOnRandomData) {
     std::mt19937 random(20240517U);
-    for (const std::int32_t side : {4, 8, 16, 32, 64, 128}) {
+    for (const std::uint32_t side : {4U, 8U, 16U, 32U, 64U, 128U}) {
         for (int round = 0; round < 3; ++round) {
-            Bytes data(static_cast<std::size_t>(side / 4) * static_cast<std::size_t>(side / 4) * 8U);
+            Bytes data(std::size_t{side / 4} * (side / 4) * 8U);
             for (std::uint8_t& b : data) {
                 b = static_cast<std::uint8_t>(random());
             }
-            const std::vector<std::uint32_t> expected = reference::decodeImage(data, static_cast<std::uint32_t>(side));
+            const std::vector<std::uint32_t> expected = reference::decodeImage(data, side);
             const std::vector<std::uint32_t> actual = decode(data, side);
             ASSERT_EQ(actual, expected) << "side " << side << " round " << round;
         }
     }
 }
 
-TEST(PvrtcDecode, MissingPacketBytesReadAsZero) {
+TEST(PvrtcDecode, MissingPacketBytesReadAsZeroAndAreCounted) {
     std::mt19937 random(7U);
     Bytes full(8 * 8 * 8, 0);
     for (std::uint8_t& b : full) {
@@ -244,26 +258,27 @@ TEST(PvrtcDecode, MissingPacketBytesReadAsZero) {
         Bytes shortData(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(kept));
         Bytes padded = shortData;
         padded.resize(full.size(), 0);
-        EXPECT_EQ(decode(shortData, 32), reference::decodeImage(padded, 32)) << kept << " bytes kept";
+        PixelRows rows(ImageSize{32, 32});
+        EXPECT_EQ(decodePvrtc4Image(shortData, rows), full.size() - kept) << kept << " bytes kept";
+        EXPECT_EQ(wordsOf(rows), reference::decodeImage(padded, 32)) << kept << " bytes kept";
     }
 }
 
-TEST(PvrtcDecode, SidesBelowFourDecodeNothing) {
-    const Bytes white = packet(0, 0x8000FFFEU);
-    for (const std::int32_t side : {0, 1, 2, 3}) {
-        const std::vector<std::uint32_t> pixels = decode(white, side, 0x12345678U);
-        for (const std::uint32_t p : pixels) {
-            EXPECT_EQ(p, 0x12345678U) << "side " << side;
+// Only a square with a power-of-two side of at least 4 is a PVRTC image:
+// other rows are left as they were, and nothing counts as missing.
+TEST(PvrtcDecode, OtherSizesDecodeNothing) {
+    const Bytes white(4096, 0xFF);
+    for (const ImageSize size : {ImageSize{0, 0}, ImageSize{1, 1}, ImageSize{2, 2}, ImageSize{3, 3}, ImageSize{12, 12},
+                                 ImageSize{8, 4}, ImageSize{4, 8}}) {
+        PixelRows rows(size);
+        for (std::uint32_t y = 0; y < size.height; ++y) {
+            std::fill(rows.row(y), rows.row(y) + std::size_t{size.width} * 4U, std::uint8_t{0x5A});
+        }
+        EXPECT_EQ(decodePvrtc4Image(white, rows), 0U) << size.width << " x " << size.height;
+        for (const std::uint32_t word : wordsOf(rows)) {
+            ASSERT_EQ(word, 0x5A5A5A5AU) << size.width << " x " << size.height;
         }
     }
-}
-
-TEST(PvrtcDecode, RejectsNonSquareSizeAndShortResult) {
-    const Bytes data(64, 0);
-    std::vector<std::uint32_t> result(8 * 8);
-    EXPECT_THROW(decodePvrtc4Bpp(result, PvrtcSize{8, 4}, data), std::invalid_argument);
-    std::vector<std::uint32_t> small(8 * 8 - 1);
-    EXPECT_THROW(decodePvrtc4Bpp(small, PvrtcSize{8, 8}, data), std::invalid_argument);
 }
 
 } // namespace

@@ -1,16 +1,25 @@
-#include "librarypackage/pvrtccompressor/pvrtcdecoder.h"
+#include "atlas/decodePvrtc4Image.h"
 
-#include <algorithm>
 #include <array>
+#include <bit>
 #include <cstddef>
-#include <stdexcept>
+#include <utility>
 #include <vector>
 
-#include "core/Bytes.h"
+// The packet layout (modulation word, colour word with its opaque and
+// translucent colour layouts and the punch-through flag), the modulation
+// weights and the Morton packet order follow the Khronos Data Format,
+// section on PVRTC compressed texture formats. The reconstruction of each
+// pixel from the low-resolution colour images A and B of its four nearest
+// packets is the bilinear upscaling of S. Fenney, "Texture Compression using
+// Low-Frequency Signal Modulation" (Graphics Hardware 2003).
 
 namespace {
 
 // Colour channel scales from 5, 4 and 3 bits to 8 bits: floor(v * 255 / max).
+// They reach 0 and 255 at the ends, as bit replication does; the 4-bit table
+// is bit replication itself (v * 17), the 5- and 3-bit ones differ from it by
+// at most one and are kept so that decoded pixels do not change.
 constexpr std::array<std::uint8_t, 32> scale5 = {
     0,   8,   16,  24,  32,  41,  49,  57,  65,  74,  82,  90,  98,  106, 115, 123,
     131, 139, 148, 156, 164, 172, 180, 189, 197, 205, 213, 222, 230, 238, 246, 255,
@@ -52,8 +61,9 @@ constexpr bool factorsAreAxisProducts() {
 }
 static_assert(factorsAreAxisProducts());
 
-// Blend weights (colour A, colour B, alpha A, alpha B), row punch * 4 + modulation.
-// Punch-through modulation 2 averages the colours and makes the pixel transparent.
+// Blend weights in eighths (colour A, colour B, alpha A, alpha B), row
+// punch * 4 + modulation: the standard mode's 0, 3/8, 5/8 and all of colour B,
+// and the punch-through mode's 0, 1/2, 1/2 with zero alpha, and all of B.
 constexpr std::array<std::array<std::uint8_t, 4>, 8> blendWeights = {{
     {8, 0, 8, 0}, {5, 3, 5, 3}, {3, 5, 3, 5}, {0, 8, 0, 8}, // standard
     {8, 0, 8, 0}, {4, 4, 4, 4}, {4, 4, 0, 0}, {0, 8, 0, 8}, // punch-through
@@ -76,14 +86,14 @@ std::uint32_t spreadBits(std::uint32_t v) {
     return std::uint32_t{spreadBitsTable[v & 255U]} | (std::uint32_t{spreadBitsTable[(v >> 8) & 255U]} << 16);
 }
 
-// A colour with its channels in 16-bit lanes, B lowest and A highest, the
-// order of the output word's bytes. Bilinear sums (at most 16 * 255) and the
+// A colour with its channels in 16-bit lanes, R lowest and A highest, the
+// order of the pixel word's bytes. Bilinear sums (at most 16 * 255) and the
 // weighted blend (at most 8 * 16 * 255) both stay below 2^16, so whole colours
 // can be scaled and added as one 64-bit integer with no carry between lanes.
 using LaneColour = std::uint64_t;
 
 constexpr LaneColour laneColour(unsigned r, unsigned g, unsigned b, unsigned a) {
-    return LaneColour{b} | (LaneColour{g} << 16) | (LaneColour{r} << 32) | (LaneColour{a} << 48);
+    return LaneColour{r} | (LaneColour{g} << 16) | (LaneColour{b} << 32) | (LaneColour{a} << 48);
 }
 
 constexpr unsigned field(std::uint32_t word, unsigned low, unsigned width) {
@@ -117,7 +127,7 @@ struct DecodedPacket {
 };
 
 // The packet with this Morton number; bytes past the end of `data` read as zero.
-DecodedPacket loadPacket(std::span<const std::uint8_t> data, std::uint32_t morton) {
+DecodedPacket loadPacket(ByteSpan data, std::uint32_t morton) {
     const std::uint64_t offset = std::uint64_t{morton} * 8U;
     std::array<std::uint8_t, 8> bytes{};
     if (rangeInside(data.size(), offset, 8)) {
@@ -135,7 +145,7 @@ DecodedPacket loadPacket(std::span<const std::uint8_t> data, std::uint32_t morto
     return DecodedPacket{colourA(colourWord), colourB(colourWord), loadU32LE(bytes.data()), colourWord & 1U};
 }
 
-void decodePacketRow(std::span<const std::uint8_t> data, std::uint32_t blockY, std::vector<DecodedPacket>& row) {
+void decodePacketRow(ByteSpan data, std::uint32_t blockY, std::vector<DecodedPacket>& row) {
     const std::uint32_t spreadY = spreadBits(blockY);
     for (std::uint32_t blockX = 0; blockX < row.size(); ++blockX) {
         row[blockX] = loadPacket(data, spreadY | (spreadBits(blockX) << 1));
@@ -143,7 +153,7 @@ void decodePacketRow(std::span<const std::uint8_t> data, std::uint32_t blockY, s
 }
 
 // Blends the interpolated colours by the weight row and packs the lanes, each
-// (sum >> 7), into the output word.
+// (sum >> 7), into the pixel word R | G << 8 | B << 16 | A << 24.
 std::uint32_t blendPixel(LaneColour interpolatedA, LaneColour interpolatedB, const std::array<std::uint8_t, 4>& w) {
     constexpr LaneColour alphaLane = LaneColour{0xFFFF} << 48;
     const LaneColour colour = interpolatedA * w[0] + interpolatedB * w[1];
@@ -159,30 +169,11 @@ std::uint32_t pvrtcMortonIndex(std::uint32_t blockX, std::uint32_t blockY) {
     return spreadBits(blockY) | (spreadBits(blockX) << 1);
 }
 
-void decodePvrtc4Bpp(std::span<std::uint32_t> result, PvrtcSize size, std::span<const std::uint8_t> data) {
-    if (size.x != size.y) {
-        throw std::invalid_argument("size.x == size.y");
+std::uint64_t decodePvrtc4Image(ByteSpan source, PixelRows& rows) {
+    const std::uint32_t side = rows.width();
+    if (rows.height() != side || side < 4 || !std::has_single_bit(side)) {
+        return 0;
     }
-    if (size.x < 4) {
-        return;
-    }
-    const auto side = static_cast<std::uint32_t>(size.x);
-    if (std::uint64_t{side} * side > result.size()) {
-        throw std::invalid_argument("PVRTC result array smaller than the image");
-    }
-    decodePvrtc4BppRows(size, data, [&](std::uint32_t y, std::span<const std::uint32_t> words) {
-        std::copy(words.begin(), words.end(), result.begin() + static_cast<std::ptrdiff_t>(std::size_t{y} * side));
-    });
-}
-
-void decodePvrtc4BppRows(PvrtcSize size, std::span<const std::uint8_t> data, const PvrtcRowSink& takeRow) {
-    if (size.x != size.y) {
-        throw std::invalid_argument("size.x == size.y");
-    }
-    if (size.x < 4) {
-        return;
-    }
-    const auto side = static_cast<std::uint32_t>(size.x);
     const std::uint32_t blocks = side / 4U;
     const std::uint32_t mask = blocks - 1U;
 
@@ -191,14 +182,13 @@ void decodePvrtc4BppRows(PvrtcSize size, std::span<const std::uint8_t> data, con
     std::vector<DecodedPacket> above(blocks);
     std::vector<DecodedPacket> current(blocks);
     std::vector<DecodedPacket> below(blocks);
-    decodePacketRow(data, mask, above);
-    decodePacketRow(data, 0, current);
-    decodePacketRow(data, 1U & mask, below);
+    decodePacketRow(source, mask, above);
+    decodePacketRow(source, 0, current);
+    decodePacketRow(source, 1U & mask, below);
 
     // Colours A and B of each packet column interpolated down to one pixel row.
     std::vector<LaneColour> columnA(blocks);
     std::vector<LaneColour> columnB(blocks);
-    std::vector<std::uint32_t> pixelRow(side);
 
     for (std::uint32_t y = 0; y < blocks; ++y) {
         for (std::uint32_t py = 0; py < 4; ++py) {
@@ -209,8 +199,8 @@ void decodePvrtc4BppRows(PvrtcSize size, std::span<const std::uint8_t> data, con
                 columnA[x] = upper[x].a * wy[0] + lower[x].a * wy[1];
                 columnB[x] = upper[x].b * wy[0] + lower[x].b * wy[1];
             }
-            std::uint32_t* out = pixelRow.data();
-            for (std::uint32_t x = 0; x < blocks; ++x, out += 4) {
+            std::uint8_t* out = rows.row(4U * y + py);
+            for (std::uint32_t x = 0; x < blocks; ++x, out += 16) {
                 const std::uint32_t left = (x + mask) & mask;
                 const std::uint32_t right = (x + 1U) & mask;
                 const DecodedPacket& own = current[x];
@@ -222,15 +212,15 @@ void decodePvrtc4BppRows(PvrtcSize size, std::span<const std::uint8_t> data, con
                     const auto& wx = axisWeights[px];
                     const LaneColour a = columnA[x0] * wx[0] + columnA[x1] * wx[1];
                     const LaneColour b = columnB[x0] * wx[0] + columnB[x1] * wx[1];
-                    out[px] = blendPixel(a, b, weights[(modulation >> (2U * px)) & 3U]);
+                    storePixel(out + 4U * px, blendPixel(a, b, weights[(modulation >> (2U * px)) & 3U]));
                 }
             }
-            takeRow(4U * y + py, pixelRow);
         }
         if (y + 1U < blocks) {
             std::swap(above, current);
             std::swap(current, below);
-            decodePacketRow(data, (y + 2U) & mask, below);
+            decodePacketRow(source, (y + 2U) & mask, below);
         }
     }
+    return bytesPastEnd(source.size(), 0, std::uint64_t{blocks} * blocks * 8U);
 }
