@@ -134,25 +134,35 @@ TEST(OutputFolder, PathsLongerThanTheOldWindowsLimitAreWrittenAndRead) {
 
 // What the atlas stage's same-file rule is for: on Windows two names that
 // differ only in letter case are one file, the later write replacing the
-// earlier; on POSIX they are two.
+// earlier, and not only for ASCII letters (which is why the rule takes every
+// run of non-ASCII bytes as alike); on POSIX they are two.
 TEST(OutputFolder, NamesDifferingOnlyInLetterCase) {
-    TempFolder folder;
-    OutputFolder output((folder.path() / "out").string());
-    ASSERT_EQ(output.writeFile(PathList::fromText("Temp/Img/A.bin"), bytesOf({'1'})), std::nullopt);
-    ASSERT_EQ(output.writeFile(PathList::fromText("temp/IMG/a.BIN"), bytesOf({'2'})), std::nullopt);
-    std::vector<std::uint8_t> first;
-    std::vector<std::uint8_t> second;
-    ASSERT_EQ(output.readFile(PathList::fromText("Temp/Img/A.bin"), 10, first), std::nullopt);
-    ASSERT_EQ(output.readFile(PathList::fromText("temp/IMG/a.BIN"), 10, second), std::nullopt);
-    EXPECT_EQ(second, std::vector<std::uint8_t>({'2'}));
+    const struct {
+        const char* first;
+        const char* second;
+    } pairs[] = {
+        {"Temp/Img/A.bin", "temp/IMG/a.BIN"},
+        {"Temp/\xC3\x89t\xC3\xA9.bin", "Temp/\xC3\xA9T\xC3\x89.bin"}, // Été, éTÉ
+        {"Temp/\xCE\xA3\xCE\xB1.bin", "Temp/\xCF\x83\xCE\x91.bin"},   // Σα, σΑ
+        {"Temp/\xD0\x96.bin", "Temp/\xD0\xB6.bin"},                     // Ж, ж
+    };
+    for (const auto& pair : pairs) {
+        TempFolder folder;
+        OutputFolder output((folder.path() / "out").string());
+        ASSERT_EQ(output.writeFile(PathList::fromText(pair.first), bytesOf({'1'})), std::nullopt) << pair.first;
+        ASSERT_EQ(output.writeFile(PathList::fromText(pair.second), bytesOf({'2'})), std::nullopt) << pair.second;
+        std::vector<std::uint8_t> first;
+        std::vector<std::uint8_t> second;
+        ASSERT_EQ(output.readFile(PathList::fromText(pair.first), 10, first), std::nullopt) << pair.first;
+        ASSERT_EQ(output.readFile(PathList::fromText(pair.second), 10, second), std::nullopt) << pair.second;
+        EXPECT_EQ(second, std::vector<std::uint8_t>({'2'})) << pair.second;
 #ifdef _WIN32
-    EXPECT_EQ(first, second);
-    EXPECT_EQ(treeOf(folder.path() / "out").size(), 3U); // one folder in one folder, one file
+        EXPECT_EQ(first, second) << pair.first;
 #else
-    EXPECT_EQ(first, std::vector<std::uint8_t>({'1'}));
-    EXPECT_EQ(treeOf(folder.path() / "out").size(), 6U);
+        EXPECT_EQ(first, std::vector<std::uint8_t>({'1'})) << pair.first;
 #endif
-    EXPECT_FALSE(hasTemporaryLeftover(folder.path()));
+        EXPECT_FALSE(hasTemporaryLeftover(folder.path()));
+    }
 }
 
 // A read-only file at the final name: POSIX renames over it (the folder is

@@ -16,8 +16,8 @@
 inline std::vector<std::uint8_t> noise(std::size_t count, std::uint32_t seed) {
     std::mt19937 random(seed);
     std::vector<std::uint8_t> bytes(count);
-    for (std::uint8_t& byte : bytes) {
-        byte = static_cast<std::uint8_t>(random());
+    for (std::uint8_t& value : bytes) {
+        value = static_cast<std::uint8_t>(random());
     }
     return bytes;
 }
@@ -76,4 +76,20 @@ inline bool hasTemporaryLeftover(const std::filesystem::path& root) {
         }
     }
     return false;
+}
+
+// What is wrong with a file a run interrupted on the bulky package left
+// below its output folder, empty when nothing: it must be a file the whole
+// run also leaves, byte for byte, or an extracted atlas file not yet
+// decoded, with its packet bytes.
+inline std::string leftoverFault(const std::string& path, const std::string& bytes,
+                                 const std::map<std::string, std::string>& finished,
+                                 const std::map<std::string, std::string>& packetFiles) {
+    if (const auto same = finished.find(path); same != finished.end()) {
+        return bytes == same->second ? std::string() : path + " differs from the whole run's";
+    }
+    if (const auto packet = packetFiles.find(path); packet != packetFiles.end()) {
+        return bytes == packet->second ? std::string() : path + " is not its packet bytes";
+    }
+    return "unexpected file " + path;
 }

@@ -224,15 +224,7 @@ TEST(InterruptedRun, LeavesOnlyCompleteFilesAndEndsWithTheSignalsStatus) {
         }
         EXPECT_FALSE(hasTemporaryLeftover(work.root())) << context;
         for (const auto& [path, bytes] : filesBelow(work.out())) {
-            // A file left is one the whole run also leaves, byte for byte, or
-            // an extracted atlas file not yet decoded, with its packet bytes.
-            if (const auto same = finished.find(path); same != finished.end()) {
-                EXPECT_TRUE(bytes == same->second) << path << " differs from the whole run's, " << context;
-            } else if (const auto packet = packetFiles.find(path); packet != packetFiles.end()) {
-                EXPECT_TRUE(bytes == packet->second) << path << " is not its packet bytes, " << context;
-            } else {
-                ADD_FAILURE() << "unexpected file " << path << ", " << context;
-            }
+            EXPECT_EQ(leftoverFault(path, bytes, finished, packetFiles), "") << context;
             if (path.ends_with(".png")) {
                 const PngFile png = PngFile::read((work.out() / path).string());
                 EXPECT_TRUE(png.valid && !png.chunks.empty() && png.chunks.back() == "IEND") << path << ", " << context;
