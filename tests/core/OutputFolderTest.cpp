@@ -166,9 +166,9 @@ TEST(OutputFolder, NamesDifferingOnlyInLetterCase) {
 }
 
 // A read-only file at the final name: POSIX renames over it (the folder is
-// writable); Windows refuses to replace it, and the write fails leaving the
-// file as it was (wine replaces it as POSIX does). Either way no file is cut
-// short and no temporary file stays.
+// writable); Windows does not replace a read-only file, and the write fails
+// leaving the file as it was (wine replaces it as POSIX does). Either way no
+// file is cut short and no temporary file stays.
 TEST(OutputFolder, AReadOnlyFileInTheWay) {
     TempFolder folder;
     const fs::path out = folder.path() / "out";
