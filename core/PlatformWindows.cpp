@@ -78,6 +78,7 @@ int errorNumberOf(DWORD error) {
     case ERROR_OUTOFMEMORY:
         return ENOMEM;
     case ERROR_FILENAME_EXCED_RANGE:
+    case ERROR_MORE_DATA: // wine gives no full path longer than MAX_PATH
         return ENAMETOOLONG;
     case ERROR_INVALID_NAME:
     case ERROR_BAD_PATHNAME:
@@ -96,8 +97,8 @@ int lastError() {
     return error != 0 ? error : EIO;
 }
 
-// The full path of an open folder, in the "\\?\" form.
-int folderPath(NativeHandle folder, std::wstring& path) {
+// The full path of an open file or folder, in the "\\?\" form.
+int finalPath(NativeHandle folder, std::wstring& path) {
     std::vector<wchar_t> buffer(MAX_PATH);
     for (;;) {
         const DWORD length = ::GetFinalPathNameByHandleW(folder, buffer.data(), static_cast<DWORD>(buffer.size()),
@@ -119,7 +120,7 @@ int pathIn(NativeHandle folder, const std::string& name, std::wstring& path) {
     if (name.empty() || name == "." || windowsNameFault(name) != nullptr || name.find_first_of("/\\") != name.npos) {
         return EINVAL;
     }
-    if (const int error = folderPath(folder, path); error != 0) {
+    if (const int error = finalPath(folder, path); error != 0) {
         return error;
     }
     if (path.empty() || path.back() != L'\\') {
@@ -142,10 +143,28 @@ EntryKind kindOf(DWORD attributes) {
     return EntryKind::file;
 }
 
+// 0 when the handle opened at `path` (as pathIn makes it) is the entry at
+// that path itself, ELOOP when it is somewhere else, or the reason its path
+// cannot be read. A file system may follow a link without saying so in the
+// handle's attributes: wine follows a Unix symbolic link even when asked for
+// the reparse point itself. The handle's own full path then names the link's
+// target. Letter case may differ: the system gives the name as stored.
+int checkAt(HANDLE handle, const std::wstring& path) {
+    std::wstring reached;
+    if (const int error = finalPath(handle, reached); error != 0) {
+        return error;
+    }
+    return ::CompareStringOrdinal(reached.data(), static_cast<int>(reached.size()), path.data(),
+                                  static_cast<int>(path.size()), TRUE) == CSTR_EQUAL
+               ? 0
+               : ELOOP;
+}
+
 constexpr DWORD folderAccess = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
 
-// Keeps an opened folder, or closes what is no folder with the reason.
-int keepFolder(HANDLE handle, NativeHandle& folder) {
+// Keeps an opened folder, or closes what is no folder with the reason. With
+// `openedAt`, the handle must also be at that path (see checkAt).
+int keepFolder(HANDLE handle, NativeHandle& folder, const std::wstring* openedAt = nullptr) {
     BY_HANDLE_FILE_INFORMATION information {};
     if (::GetFileInformationByHandle(handle, &information) == 0) {
         const int error = lastError();
@@ -153,6 +172,10 @@ int keepFolder(HANDLE handle, NativeHandle& folder) {
         return error;
     }
     const EntryKind kind = kindOf(information.dwFileAttributes);
+    if (const int error = openedAt != nullptr ? checkAt(handle, *openedAt) : 0; error != 0) {
+        ::CloseHandle(handle);
+        return error;
+    }
     if (kind != EntryKind::folder) {
         ::CloseHandle(handle);
         return kind == EntryKind::link ? ELOOP : ENOTDIR;
@@ -162,8 +185,9 @@ int keepFolder(HANDLE handle, NativeHandle& folder) {
 }
 
 // Keeps an opened regular file and gives its size, or closes anything else
-// with the reason.
-int keepRegularFile(HANDLE handle, NativeHandle& file, std::uint64_t& size) {
+// with the reason. With `openedAt`, the handle must also be at that path
+// (see checkAt).
+int keepRegularFile(HANDLE handle, NativeHandle& file, std::uint64_t& size, const std::wstring* openedAt = nullptr) {
     const auto fail = [handle](int error) {
         ::CloseHandle(handle);
         return error;
@@ -174,6 +198,9 @@ int keepRegularFile(HANDLE handle, NativeHandle& file, std::uint64_t& size) {
     BY_HANDLE_FILE_INFORMATION information {};
     if (::GetFileInformationByHandle(handle, &information) == 0) {
         return fail(lastError());
+    }
+    if (const int error = openedAt != nullptr ? checkAt(handle, *openedAt) : 0; error != 0) {
+        return fail(error);
     }
     switch (kindOf(information.dwFileAttributes)) {
     case EntryKind::file:
@@ -340,7 +367,21 @@ EntryKind entryKind(NativeHandle folder, const std::string& name, int& error) {
         error = failure;
         return EntryKind::other;
     }
-    return kindOf(data.dwFileAttributes);
+    const EntryKind kind = kindOf(data.dwFileAttributes);
+    if (kind != EntryKind::file) {
+        return kind;
+    }
+    // A link the attributes do not show (see checkAt) is found by opening the
+    // entry itself and asking where the handle is.
+    const HANDLE handle = ::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return kind;
+    }
+    const bool elsewhere = checkAt(handle, path) == ELOOP;
+    ::CloseHandle(handle);
+    return elsewhere ? EntryKind::link : kind;
 }
 
 int openFolderPath(const std::string& path, NativeHandle& folder) {
@@ -390,7 +431,7 @@ int openFolderAt(NativeHandle parent, const std::string& name, bool create, Nati
     if (handle == INVALID_HANDLE_VALUE) {
         return lastError();
     }
-    return keepFolder(handle, folder);
+    return keepFolder(handle, folder, &path);
 }
 
 int createNewFileAt(NativeHandle folder, const std::string& name, NativeHandle& file) {
@@ -448,6 +489,18 @@ int removeAt(NativeHandle folder, const std::string& name) noexcept {
         if (const int error = pathIn(folder, name, path); error != 0) {
             return error;
         }
+        // wine deletes what a Unix symbolic link points to when asked to
+        // delete the link: an entry whose handle is elsewhere stays.
+        const HANDLE handle =
+            ::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                          nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (handle != INVALID_HANDLE_VALUE) {
+            const int error = checkAt(handle, path);
+            ::CloseHandle(handle);
+            if (error == ELOOP) {
+                return error;
+            }
+        }
         if (::DeleteFileW(path.c_str()) != 0) {
             return 0;
         }
@@ -477,7 +530,7 @@ int openRegularFileAt(NativeHandle folder, const std::string& name, NativeHandle
     if (handle == INVALID_HANDLE_VALUE) {
         return lastError();
     }
-    return keepRegularFile(handle, file, size);
+    return keepRegularFile(handle, file, size, &path);
 }
 
 int openRegularFilePath(const std::string& path, NativeHandle& file, std::uint64_t& size) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "TestLink.h"
 #include "core/Platform.h"
 #include "support/TempFolder.h"
 
@@ -24,10 +25,11 @@ fs::path fromUtf8(const std::string& text) { return fs::path(std::u8string(text.
 
 std::string contentOf(const fs::path& path) {
     std::error_code missing;
-    std::string bytes(static_cast<std::size_t>(fs::file_size(path, missing)), '\0');
+    const std::uintmax_t size = fs::file_size(path, missing);
     if (missing) {
         return "(no file)";
     }
+    std::string bytes(static_cast<std::size_t>(size), '\0');
     std::ifstream in(path, std::ios::binary);
     in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return bytes;
@@ -143,27 +145,48 @@ TEST(PlatformWindows, ReparsePointsCountAsLinksAndAreNotFollowed) {
     fs::create_directory(temp.path() / "outside");
     std::ofstream(temp.path() / "outside" / "victim") << "keep";
     fs::create_directory(temp.path() / "out");
-    std::error_code failed;
-    fs::create_directory_symlink(temp.path() / "outside", temp.path() / "out" / "Temp", failed);
-    if (!failed) {
-        fs::create_symlink(temp.path() / "outside" / "victim", temp.path() / "out" / "file", failed);
-    }
-    if (failed) {
-        GTEST_SKIP() << "this system makes no symbolic links: " << failed.message();
+    const TestLink folderLink(temp.path() / "outside", temp.path() / "out" / "Temp", true);
+    const TestLink fileLink(temp.path() / "outside" / "victim", temp.path() / "out" / "file", false);
+    const TestLink removedLink(temp.path() / "outside" / "victim", temp.path() / "out" / "removed", false);
+    const TestLink chosenLink(temp.path() / "outside", temp.path() / "chosen", true);
+    for (const TestLink* link : {&folderLink, &fileLink, &removedLink, &chosenLink}) {
+        ASSERT_EQ(link->failure(), "");
     }
     Folder out;
     ASSERT_EQ(platform::openFolderPath(utf8(temp.path() / "out"), out.handle), 0);
     int error = 0;
     EXPECT_EQ(platform::entryKind(out.handle, "Temp", error), platform::EntryKind::link);
     EXPECT_EQ(platform::entryKind(out.handle, "file", error), platform::EntryKind::link);
-    Folder sub;
-    EXPECT_EQ(platform::openFolderAt(out.handle, "Temp", true, sub.handle), ELOOP);
+    // Other letter case, the same entries.
+    EXPECT_EQ(platform::entryKind(out.handle, "TEMP", error), platform::EntryKind::link);
+    EXPECT_EQ(platform::entryKind(out.handle, "FILE", error), platform::EntryKind::link);
+    for (const bool create : {false, true}) {
+        Folder sub;
+        EXPECT_EQ(platform::openFolderAt(out.handle, "Temp", create, sub.handle), ELOOP);
+    }
     platform::NativeHandle file = platform::noHandle();
     std::uint64_t size = 0;
     EXPECT_EQ(platform::openRegularFileAt(out.handle, "file", file, size), ELOOP);
     EXPECT_EQ(platform::createNewFileAt(out.handle, "file", file), EEXIST);
-    EXPECT_EQ(platform::removeAt(out.handle, "Temp"), 0);
+    // Replacing and removing act on the links themselves.
+    ASSERT_EQ(writeNewFile(out.handle, "partial", "new"), 0);
+    ASSERT_EQ(platform::replaceAt(out.handle, "partial", "file"), 0);
+    EXPECT_EQ(platform::entryKind(out.handle, "file", error), platform::EntryKind::file);
+    EXPECT_EQ(contentOf(temp.path() / "out" / "file"), "new");
+    if (underWine()) {
+        // wine would delete the link's target instead: the link stays.
+        EXPECT_EQ(platform::removeAt(out.handle, "removed"), ELOOP);
+    } else {
+        EXPECT_EQ(platform::removeAt(out.handle, "removed"), 0);
+        EXPECT_EQ(platform::entryKind(out.handle, "removed", error), platform::EntryKind::missing);
+    }
     EXPECT_EQ(contentOf(temp.path() / "outside" / "victim"), "keep");
+    // A link the user made to the output folder itself is followed.
+    Folder chosen;
+    ASSERT_EQ(platform::openFolderPath(utf8(temp.path() / "chosen"), chosen.handle), 0);
+    ASSERT_EQ(platform::openRegularFileAt(chosen.handle, "victim", file, size), 0);
+    platform::closeHandle(file);
+    EXPECT_EQ(size, 4U);
 }
 
 } // namespace

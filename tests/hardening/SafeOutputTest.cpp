@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "IsolatedRun.h"
+#include "BulkyPackage.h"
 #include "SpawnedRun.h"
 #include "atlas/PngFile.h"
 #include "packagewriter/writePackage.h"
@@ -25,15 +26,6 @@ namespace fs = std::filesystem;
 namespace pw = packagewriter;
 
 namespace {
-
-std::vector<std::uint8_t> noise(std::size_t count, std::uint32_t seed) {
-    std::mt19937 random(seed);
-    std::vector<std::uint8_t> bytes(count);
-    for (std::uint8_t& byte : bytes) {
-        byte = static_cast<std::uint8_t>(random());
-    }
-    return bytes;
-}
 
 // What a folder tree holds, links and special files included (never
 // followed): path -> kind and content or link target.
@@ -58,15 +50,6 @@ std::map<std::string, std::string> snapshot(const fs::path& root, const fs::path
         }
     }
     return tree;
-}
-
-bool hasTemporaryLeftover(const fs::path& root) {
-    for (const auto& entry : fs::recursive_directory_iterator(root)) {
-        if (entry.path().filename().string().find("resunpack-partial") != std::string::npos) {
-            return true;
-        }
-    }
-    return false;
 }
 
 // A fresh work folder: the package, the index file, the output folder "out"
@@ -207,48 +190,6 @@ TEST(OutputFolderItself, MayBeALinkTheUserMade) {
 
 // --- Interrupted runs -------------------------------------------------------------
 
-// Two packets of noise (so nothing shrinks and each atlas takes a moment to
-// encode): resource files and atlases, the second packet compressed.
-pw::Package bulkyPlan() {
-    pw::Package plan;
-    plan.groups = {pw::Group{"G", {pw::Slot{0, 1, 0}, pw::Slot{1, 2, 0}}, {}}};
-    constexpr std::uint32_t side = 256;
-    std::uint32_t texture = 0;
-    for (std::uint32_t k = 0; k < 2; ++k) {
-        pw::SubGroup sub;
-        sub.name = "Bulky" + std::to_string(k);
-        sub.compressionFlags = k == 0 ? 0U : 3U;
-        sub.firstTextureIndex = texture;
-        for (std::uint32_t f = 0; f < 6; ++f) {
-            sub.files.push_back(pw::PacketFile{"res/" + std::to_string(k) + "/r" + std::to_string(f) + ".bin",
-                                               pw::resourceFile, noise(96 * 1024, 10 * k + f), 0, 0, 0, {}, {}});
-        }
-        for (std::uint32_t a = 0; a < 4; ++a) {
-            sub.files.push_back(pw::PacketFile{"img/" + std::to_string(k) + "/a" + std::to_string(a) + ".ptx",
-                                               pw::atlasFile, noise(std::size_t{side} * side * 4U, 100 * k + a), a,
-                                               side, side, {}, {}});
-            plan.textures.push_back(pw::Texture{side, side, 0, 0, 0, 0});
-            ++texture;
-        }
-        plan.subGroups.push_back(sub);
-    }
-    return plan;
-}
-
-// Every regular file below `out` as path -> bytes.
-std::map<std::string, std::string> filesBelow(const fs::path& out) {
-    std::map<std::string, std::string> files;
-    if (!fs::exists(out)) {
-        return files;
-    }
-    for (const auto& entry : fs::recursive_directory_iterator(out)) {
-        if (entry.is_regular_file()) {
-            files[entry.path().lexically_relative(out).generic_string()] = readFileText(entry.path());
-        }
-    }
-    return files;
-}
-
 TEST(InterruptedRun, LeavesOnlyCompleteFilesAndEndsWithTheSignalsStatus) {
     WorkFolder work;
     const pw::Package plan = bulkyPlan();
@@ -283,15 +224,7 @@ TEST(InterruptedRun, LeavesOnlyCompleteFilesAndEndsWithTheSignalsStatus) {
         }
         EXPECT_FALSE(hasTemporaryLeftover(work.root())) << context;
         for (const auto& [path, bytes] : filesBelow(work.out())) {
-            // A file left is one the whole run also leaves, byte for byte, or
-            // an extracted atlas file not yet decoded, with its packet bytes.
-            if (const auto same = finished.find(path); same != finished.end()) {
-                EXPECT_TRUE(bytes == same->second) << path << " differs from the whole run's, " << context;
-            } else if (const auto packet = packetFiles.find(path); packet != packetFiles.end()) {
-                EXPECT_TRUE(bytes == packet->second) << path << " is not its packet bytes, " << context;
-            } else {
-                ADD_FAILURE() << "unexpected file " << path << ", " << context;
-            }
+            EXPECT_EQ(leftoverFault(path, bytes, finished, packetFiles), "") << context;
             if (path.ends_with(".png")) {
                 const PngFile png = PngFile::read((work.out() / path).string());
                 EXPECT_TRUE(png.valid && !png.chunks.empty() && png.chunks.back() == "IEND") << path << ", " << context;
