@@ -194,20 +194,6 @@ pw::Package bulkyPlan() {
     return plan;
 }
 
-// Every regular file below `out` as path -> bytes.
-std::map<std::string, std::string> filesBelow(const fs::path& out) {
-    std::map<std::string, std::string> files;
-    if (!fs::exists(out)) {
-        return files;
-    }
-    for (const auto& entry : fs::recursive_directory_iterator(out)) {
-        if (entry.is_regular_file()) {
-            files[entry.path().lexically_relative(out).generic_string()] = readFileText(entry.path());
-        }
-    }
-    return files;
-}
-
 TEST(InterruptedRun, LeavesOnlyCompleteFilesAndEndsWithTheSignalsStatus) {
     WorkFolder work;
     const pw::Package plan = bulkyPlan();
