@@ -70,7 +70,6 @@ public:
     }
 
 private:
-
     // A packet's files as the run sees them: each one's same-file key, and
     // whether the run works on it.
     struct PacketFiles {
