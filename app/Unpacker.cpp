@@ -24,7 +24,7 @@
 
 namespace {
 
-void printKinds(Console& console) {
+void printBanner(Console& console) {
     console.line("This program can unpack all image resource from resource-package, Programming By Kestrivan");
     constexpr std::uint64_t keys[] = {4817263905172634851ULL, 3920481756203948172ULL, 12093847561029384756ULL};
     console.line("The Key Is : " + std::to_string(keys[0]) + " OR " + std::to_string(keys[1]) + " OR " +
@@ -55,7 +55,7 @@ std::string outputFolderFor(const Console& console, const std::string& selected,
     if (options.outputFolder) {
         std::string text = resolveChosenPath(*options.outputFolder, console.startFolder(), platform::homeFolder());
         if (text.empty()) {
-            text = ".";
+            text.push_back('.');
         }
         return options.packagePaths.size() > 1 ? joined(text, ownName) : text;
     }
@@ -107,7 +107,7 @@ namespace {
 // set when the user answered the unlisted-format prompt with 0.
 int unpackPackage(Console& console, const CommandLine& options, const std::optional<std::string>& packagePath,
                   bool& exitRequested) {
-    printKinds(console);
+    printBanner(console);
 
     const std::string selected = chooseFile(console, packagePath);
     console.line("InPut : " + selected);

@@ -60,7 +60,7 @@ int listPackages(Console& listing, Console& messages, const CommandLine& options
         std::vector<std::string> failureLines;
         const std::optional<PackageFile> package = readPackageFile(path, failureLines);
         if (!package) {
-            failureLines.insert(failureLines.begin(), input);
+            messages.line(input);
             printEnd(messages, failureLines);
             status = exitFailure;
             continue;

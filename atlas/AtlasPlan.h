@@ -13,7 +13,7 @@
 // One atlas of a packet visit, in the packet's file-list order.
 struct PlannedAtlas {
     std::uint32_t entry = 0;                  // index in the packet's file list
-    const TextureInfo* texture = nullptr;     // null: the texture number is beyond the list
+    const TextureInfo* texture = nullptr;     // its texture record (atlasTexture)
     const FormatEntry* format = nullptr;      // null: the index file does not list the code
     // Another file of the packet may land on the same extracted file: the
     // atlas is then decoded from what "Temp" holds in its turn, as it would
@@ -37,7 +37,6 @@ struct PlannedVisit {
     // The files the visit extracts when a selection leaves some out (in list
     // order); every file of the packet when not set.
     std::optional<PacketFileList> selectedFiles;
-    std::optional<std::string> slotError;     // a damaged group or slot: the run ends here
     // The visit repeats an earlier one of the same packet, and nothing written
     // since could have changed what it would write: the earlier visit's
     // outcomes stand for it, and it writes and decodes nothing.
@@ -48,9 +47,9 @@ struct PlannedVisit {
 };
 
 // The atlas stage in run order. Planning touches nothing and prints nothing:
-// the visits say where the run will stop for certain (a damaged slot, a
-// texture number beyond the list, the budget) so that no work is started
-// past that point.
+// the visits say where the run will stop for certain (the budget) so that no
+// work is started past that point. The records are those readPackage and the
+// description have checked: slots name subgroups, atlases name textures.
 struct AtlasPlan {
     std::vector<PlannedVisit> visits;
     std::uint64_t budget = 0;

@@ -6,6 +6,8 @@
 #include "atlas/OutputBudget.h"
 #include "core/PathList.h"
 #include "description/findFormatEntry.h"
+#include "package/PackageRange.h"
+#include "package/PackageRules.h"
 #include "package/selectPacketFiles.h"
 
 namespace {
@@ -55,45 +57,19 @@ public:
     }
 
     AtlasPlan run() {
-        for (std::uint32_t g = 0; g < records_.groups.count(); ++g) {
-            const CompositeGroup& group = records_.groups[g];
-            if (group.subGroupCount > group.subGroups.count()) {
-                endWith("group " + std::to_string(g) + ": " + std::to_string(group.subGroupCount) +
-                        " subgroups named, a group holds at most " + std::to_string(group.subGroups.count()));
-                break;
-            }
-            if (!planGroup(g, group)) {
-                break;
+        // readPackage has checked every slot in use against the subgroups.
+        for (const CompositeGroup& group : records_.groups) {
+            for (std::uint32_t slot = 0; slot < group.subGroupCount; ++slot) {
+                const std::uint32_t k = group.subGroups[slot].subGroupIndex;
+                if (records_.subGroups[k].atlasCount != 0 || choices_.extractAll) {
+                    planVisit(k);
+                }
             }
         }
         return std::move(plan_);
     }
 
 private:
-    // False when the run ends in this group.
-    bool planGroup(std::uint32_t g, const CompositeGroup& group) {
-        for (std::uint32_t slot = 0; slot < group.subGroupCount; ++slot) {
-            const std::uint32_t k = group.subGroups[slot].subGroupIndex;
-            if (k >= records_.subGroups.count() || k >= records_.packetHeaders.count() ||
-                k >= records_.packetFileLists.count()) {
-                endWith("group " + std::to_string(g) + " slot " + std::to_string(slot) + ": subgroup index " +
-                        std::to_string(k) + " is beyond the subgroup list (" +
-                        std::to_string(records_.subGroups.count()) + " subgroups)");
-                return false;
-            }
-            if (records_.subGroups[k].atlasCount != 0 || choices_.extractAll) {
-                planVisit(k);
-            }
-        }
-        return true;
-    }
-
-    void endWith(std::string reason) {
-        PlannedVisit visit;
-        visit.slotError = std::move(reason);
-        plan_.visits.push_back(std::move(visit));
-    }
-
     // A packet's files as the run sees them: each one's same-file key, and
     // whether the run works on it.
     struct PacketFiles {
@@ -171,11 +147,10 @@ private:
             }
             PlannedAtlas atlas;
             atlas.entry = e;
-            const std::uint64_t number = std::uint64_t {info.firstTextureIndex} + files[e].atlasIndex;
-            if (number < records_.textures.count()) {
-                atlas.texture = &records_.textures[static_cast<std::uint32_t>(number)];
-                atlas.format = findFormatEntry(formats_, atlas.texture->format);
-            }
+            atlas.texture = &atlasTexture(records_.textures, info.firstTextureIndex, files[e],
+                                          recordLabel("subgroup", k, nameText(info.name)) + ": " +
+                                              recordLabel("file", e, files[e].name.view()));
+            atlas.format = findFormatEntry(formats_, atlas.texture->format);
             atlas.fromExtractedFile = filesAtKey[keys[e]] > 1U;
             if (atlas.format != nullptr && !visit.repeats) {
                 atlas.pixelCharge =
@@ -193,9 +168,9 @@ private:
     // An atlas decoded from memory is read from its copy in "Temp" by
     // nothing, and the copy is removed once the PNG is written, so the copy
     // need not be written unless the decoding fails. That holds only where
-    // the visit is sure to run to its end (no stop for the budget, a texture
-    // number or the prompt in the middle of it, which would leave the copies
-    // of the atlases after it in "Temp") and where no later file of the
+    // the visit is sure to run to its end (no stop for the budget or at the
+    // prompt in the middle of it, which would leave the copies of the
+    // atlases after it in "Temp") and where no later file of the
     // visit goes below the atlas's name, which the copy would stand in the
     // way of.
     void markCopiesOnlyOnFailure(PlannedVisit& visit, const PacketFiles& files) const {
@@ -203,7 +178,7 @@ private:
             return;
         }
         for (const PlannedAtlas& atlas : visit.atlases) {
-            if (atlas.texture == nullptr || atlas.overBudget || (atlas.format == nullptr && choices_.mayStopAtUnlisted)) {
+            if (atlas.overBudget || (atlas.format == nullptr && choices_.mayStopAtUnlisted)) {
                 return;
             }
         }
@@ -214,7 +189,8 @@ private:
                 continue;
             }
             const std::string_view key = files.keys[e];
-            for (std::size_t slash = key.find('/', 1); slash != std::string_view::npos; slash = key.find('/', slash + 1)) {
+            for (std::size_t slash = key.find('/', 1); slash != std::string_view::npos;
+                 slash = key.find('/', slash + 1)) {
                 lastBelow[key.substr(0, slash)] = e;
             }
         }

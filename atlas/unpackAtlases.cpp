@@ -36,17 +36,6 @@ std::string subGroupLabel(std::uint32_t index, const SubGroupInfo& info) {
     return "subgroup " + std::to_string(index) + " (" + printableName(nameText(info.name)) + ")";
 }
 
-[[noreturn]] void textureBeyondList(const PackageRecords& records, std::uint32_t subGroupIndex,
-                                    std::uint32_t entryIndex) {
-    const SubGroupInfo& info = records.subGroups[subGroupIndex];
-    const PacketFileEntry& entry = records.packetFileLists[subGroupIndex][entryIndex];
-    const std::uint64_t number = std::uint64_t {info.firstTextureIndex} + entry.atlasIndex;
-    throw PackageFormatError(subGroupLabel(subGroupIndex, info) + ": atlas entry " + std::to_string(entryIndex) +
-                             " (" + printableName(entry.name.view()) + "): texture number " +
-                             std::to_string(number) + " is beyond the texture list (" +
-                             std::to_string(records.textures.count()) + " textures)");
-}
-
 [[noreturn]] void passBudget(const std::string& what, std::uint64_t budget) {
     throw RunAborted({"Output Budget : Exceeded",
                       "\t" + what + " would take the run past its budget of " + std::to_string(budget) +
@@ -173,11 +162,11 @@ private:
     std::uint64_t firstCertainStop() const {
         for (std::size_t v = 0; v < plan_.visits.size(); ++v) {
             const PlannedVisit& visit = plan_.visits[v];
-            if (visit.slotError || visit.overBudget) {
+            if (visit.overBudget) {
                 return taskOrder(v, 0);
             }
             for (std::size_t a = 0; a < visit.atlases.size(); ++a) {
-                if (visit.atlases[a].texture == nullptr || visit.atlases[a].overBudget) {
+                if (visit.atlases[a].overBudget) {
                     return taskOrder(v, a + 1U);
                 }
             }
@@ -263,9 +252,6 @@ private:
 
     bool reportVisit(std::size_t v) {
         const PlannedVisit& visit = plan_.visits[v];
-        if (visit.slotError) {
-            throw PackageFormatError(*visit.slotError);
-        }
         const std::uint32_t k = visit.subGroup;
         const SubGroupInfo& info = records_.subGroups[k];
         console_.line("");
@@ -318,15 +304,16 @@ private:
     // were left out, from the packet opened once more: an atlas that was not
     // written as a PNG keeps its copy, as do those the run never reached.
     void writeCopiesLeftOut(std::size_t v, std::size_t first, std::size_t end) {
+        const std::uint32_t k = plan_.visits[v].subGroup;
         std::optional<PacketBlocks> blocks;
         for (std::size_t a = first; a < end; ++a) {
             if (!work_[v].copyLeftOut[a]) {
                 continue;
             }
             if (!blocks) {
-                blocks = openSubGroupPacket(package_, records_, plan_.visits[v].subGroup);
+                blocks = openSubGroupPacket(package_, records_, k);
             }
-            const PacketFileEntry& entry = records_.packetFileLists[plan_.visits[v].subGroup][plan_.visits[v].atlases[a].entry];
+            const PacketFileEntry& entry = records_.packetFileLists[k][plan_.visits[v].atlases[a].entry];
             const PathList path = underFolder(PathList::fromText("Temp"), entry.name);
             if (const auto reason = folder_.writeFile(path, blocks->atlasData().subspan(entry.offset, entry.size))) {
                 throw RunAborted({"Cannot Write File : " + OutputFolder::shown(path) + " : " + *reason}, true);
@@ -345,9 +332,6 @@ private:
     // Prints the atlas's name and size lines; false when the atlas is skipped.
     bool announceAtlas(const PlannedVisit& visit, const PlannedAtlas& atlas) {
         const PacketFileEntry& entry = records_.packetFileLists[visit.subGroup][atlas.entry];
-        if (atlas.texture == nullptr) {
-            textureBeyondList(records_, visit.subGroup, atlas.entry);
-        }
         console_.line("");
         console_.line("\t\t" + console_.packageName(entry.name.view()));
         if (atlas.format == nullptr) {

@@ -60,7 +60,6 @@ public:
         slots_.clear();
         slots_.shrink_to_fit();
     }
-    void release() { clear(); }
 
     std::uint32_t count() const { return static_cast<std::uint32_t>(slots_.size()); }
     std::uint32_t capacity() const { return static_cast<std::uint32_t>(slots_.capacity()); }

@@ -104,7 +104,7 @@ StringBuffer& StringBuffer::assign(const StringBuffer& other) {
         return *this;
     }
     if (other.isAbsent()) {
-        return release();
+        return makeAbsent();
     }
     reserveExactly(other.length_);
     return append(other.block_.get(), other.length_);
@@ -122,7 +122,7 @@ StringBuffer& StringBuffer::assignJsonString(const JsonValue& value) {
     return append(value.GetString(), n);
 }
 
-StringBuffer& StringBuffer::release() {
+StringBuffer& StringBuffer::makeAbsent() {
     block_.reset();
     length_ = 0;
     capacity_ = 0;

@@ -31,7 +31,7 @@ public:
     StringBuffer& assign(const StringBuffer& other);
     StringBuffer& assignText(const char* text);
     StringBuffer& assignJsonString(const JsonValue& value);
-    StringBuffer& release();
+    StringBuffer& makeAbsent(); // frees the block: the text is absent
 
     const char* data() const { return block_.get(); }
     char* data() { return block_.get(); }

@@ -1,6 +1,5 @@
 #include "description/buildPackageInformation.h"
 
-#include <algorithm>
 #include <string>
 
 #include "core/FatalError.h"
@@ -19,29 +18,15 @@ void visitPackageInformation(const PtrArray<CompositeGroup>& compositeGroups,
                              const PtrArray<SubGroupInfo>& subGroupInfos, const PtrArray<TextureInfo>& textureInfos,
                              const PtrArray<PacketHeader>& packetHeaders,
                              const PtrArray<PacketFileList>& packetFileLists, const PackageInformationVisitor& visitor) {
-    // A subgroup index must select an entry in all three per-subgroup lists.
-    const std::uint32_t knownSubGroups =
-        std::min({subGroupInfos.count(), packetHeaders.count(), packetFileLists.count()});
-
     for (std::uint32_t g = 0; g < compositeGroups.count(); ++g) {
         const CompositeGroup& source = compositeGroups[g];
         const std::string_view groupName = nameText(source.name);
-        const std::uint32_t slots = std::min(groupSlotCount, source.subGroups.count());
-        if (source.subGroupCount > slots) {
-            throw PackageFormatError(groupContext(g, groupName) + ": lists " + std::to_string(source.subGroupCount) +
-                                     " subgroups but has " + std::to_string(slots) + " slots");
-        }
         if (visitor.groupStart) {
             visitor.groupStart(StringBuffer::fromBytes(groupName));
         }
         for (std::uint32_t j = 0; j < source.subGroupCount; ++j) {
             const SubGroupRef& slot = source.subGroups[j];
             const std::uint32_t k = slot.subGroupIndex;
-            if (k >= knownSubGroups) {
-                throw PackageFormatError(groupContext(g, groupName) + ", slot " + std::to_string(j) +
-                                         ": subgroup index " + std::to_string(k) + " beyond the " +
-                                         std::to_string(knownSubGroups) + " subgroups");
-            }
             const SubGroupInfo& info = subGroupInfos[k];
             SubGroupInformation described;
             try {

@@ -10,11 +10,11 @@
 // Fills `target` (replacing what it held) with the description of a package
 // from the reader's records: one group per composite group, one subgroup per
 // used slot (a subgroup listed by several groups is described under each).
-// `packetHeaders` and `packetFileLists` are indexed like `subGroupInfos`.
+// `packetHeaders` and `packetFileLists` are indexed like `subGroupInfos`; the
+// groups' slots in use name entries of them, as readPackage has checked.
 // Throws PackageFormatError, naming the group, the slot and the subgroup, when
-// a group uses more slots than it has (or than 64), a slot selects a subgroup
-// beyond the lists, or the subgroup's packet is malformed (see
-// buildSubGroupInformation). Nothing is changed in `target` then.
+// the subgroup's packet is malformed (see buildSubGroupInformation). Nothing
+// is changed in `target` then.
 void buildPackageInformation(PackageInformation& target, const StringBuffer& packageFileName, bool useMoreAtlasInfo,
                              const PtrArray<CompositeGroup>& compositeGroups,
                              const PtrArray<SubGroupInfo>& subGroupInfos, const PtrArray<TextureInfo>& textureInfos,

@@ -4,10 +4,9 @@
 
 #include "core/FatalError.h"
 #include "description/quotedName.h"
+#include "package/PackageRules.h"
 
 namespace {
-
-constexpr std::uint32_t highestCompressionFlags = compressAtlasFlag | compressResourceFlag;
 
 // The locale id is shown as its four stored bytes in reverse order, so the
 // little-endian value reads most significant byte first.
@@ -29,10 +28,7 @@ std::string entryContext(std::string_view subGroupName, std::uint32_t entryNumbe
 void buildSubGroupInformation(SubGroupInformation& target, std::string_view subGroupName, std::uint32_t resId,
                               std::uint32_t locId, std::uint32_t compressionFlags, const PacketFileList& fileList,
                               const PtrArray<TextureInfo>& textureInfos, std::uint32_t firstTextureIndex) {
-    if (compressionFlags > highestCompressionFlags) {
-        throw PackageFormatError("subgroup " + quotedName(subGroupName) + ": packet compression flags " +
-                                 std::to_string(compressionFlags) + " (above 3)");
-    }
+    checkCompressionFlags(compressionFlags, "subgroup " + quotedName(subGroupName));
 
     SubGroupInformation built;
     built.id = StringBuffer::fromBytes(subGroupName);
@@ -50,19 +46,11 @@ void buildSubGroupInformation(SubGroupInformation& target, std::string_view subG
         if (entry.type == resourceFileType) {
             built.resources.append(PathList::fromText(entry.name.view()));
         } else if (entry.type == atlasFileType) {
-            const std::uint64_t textureNumber = std::uint64_t{firstTextureIndex} + entry.atlasIndex;
-            if (textureNumber >= textureInfos.count()) {
-                throw PackageFormatError(entryContext(subGroupName, i, entry) + ": texture number " +
-                                         std::to_string(textureNumber) + " (first texture " +
-                                         std::to_string(firstTextureIndex) + " + atlas index " +
-                                         std::to_string(entry.atlasIndex) + ") beyond the " +
-                                         std::to_string(textureInfos.count()) + " texture records");
-            }
+            const TextureInfo& texture =
+                atlasTexture(textureInfos, firstTextureIndex, entry, entryContext(subGroupName, i, entry));
             AtlasResourceInformation& atlas = built.atlasResources.append();
             atlas.path.split(entry.name.view());
-            atlas.atlasInformation = AtlasInformation{
-                entry.atlasIndex, entry.width, entry.height,
-                textureInfos[static_cast<std::uint32_t>(textureNumber)].format};
+            atlas.atlasInformation = AtlasInformation{entry.atlasIndex, entry.width, entry.height, texture.format};
         } else {
             throw PackageFormatError(entryContext(subGroupName, i, entry) + ": file type " +
                                      std::to_string(entry.type) + " (neither 0 nor 1)");

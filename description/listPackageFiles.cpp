@@ -2,14 +2,12 @@
 
 #include <string>
 
-#include "core/FatalError.h"
 #include "description/findFormatEntry.h"
 #include "package/PackageRange.h"
+#include "package/PackageRules.h"
 #include "package/checkPacketFiles.h"
 
 namespace {
-
-constexpr std::uint32_t highestCompressionFlags = compressAtlasFlag | compressResourceFlag;
 
 // The texture record of each atlas of a packet, in list order; throws for a
 // texture number beyond the texture list.
@@ -20,13 +18,8 @@ std::vector<const TextureInfo*> atlasTextures(const PackageRecords& records, con
         if (files[e].type != atlasFileType) {
             continue;
         }
-        const std::uint64_t number = std::uint64_t{info.firstTextureIndex} + files[e].atlasIndex;
-        if (number >= records.textures.count()) {
-            throw PackageFormatError(label + ": " + recordLabel("file", e, files[e].name.view()) +
-                                     ": texture number " + std::to_string(number) + " is beyond the texture list (" +
-                                     std::to_string(records.textures.count()) + " textures)");
-        }
-        textures[e] = &records.textures[static_cast<std::uint32_t>(number)];
+        textures[e] = &atlasTexture(records.textures, info.firstTextureIndex, files[e],
+                                    label + ": " + recordLabel("file", e, files[e].name.view()));
     }
     return textures;
 }
@@ -60,21 +53,13 @@ std::string listField(std::string_view text) {
 std::vector<std::string> listPackageFiles(const PackageRecords& records, const FileSelection& selection,
                                           const TextureFormatIndex* formats) {
     const std::uint32_t count = records.subGroups.count();
-    if (records.packetHeaders.count() != count || records.packetFileLists.count() != count) {
-        throw PackageFormatError("the package has " + std::to_string(count) + " subgroups but " +
-                                 std::to_string(records.packetHeaders.count()) + " packet headers and " +
-                                 std::to_string(records.packetFileLists.count()) + " file lists");
-    }
     std::vector<std::string> lines;
     for (std::uint32_t k = 0; k < count; ++k) {
         const SubGroupInfo& info = records.subGroups[k];
         const PacketHeader& header = records.packetHeaders[k];
         const PacketFileList& files = records.packetFileLists[k];
         const std::string label = recordLabel("subgroup", k, nameText(info.name));
-        if (header.compressionFlags > highestCompressionFlags) {
-            throw PackageFormatError(label + ": packet compression flags " + std::to_string(header.compressionFlags) +
-                                     " (above 3)");
-        }
+        checkCompressionFlags(header.compressionFlags, label);
         checkPacketFiles(files, header.resourceDataSize, header.atlasDataSize, label);
         const std::vector<const TextureInfo*> textures = atlasTextures(records, info, files, label);
 

@@ -128,7 +128,10 @@ struct PacketFileEntry {
 using PacketFileList = PtrArray<PacketFileEntry>;
 
 // Everything readPackage produces. The lists indexed by subgroup (packet
-// headers, packet file lists) have one element per SubGroupInfo.
+// headers, packet file lists) have one element per SubGroupInfo, and every
+// group uses at most its 64 slots, each naming one of the subgroups
+// (checkSlotCount, checkSlotSubGroups): users index by a slot's subgroup
+// without checking again.
 struct PackageRecords {
     PackageHeader header;
     bool useMoreAtlasInfo = false;

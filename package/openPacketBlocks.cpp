@@ -14,8 +14,6 @@ namespace {
 // that cannot come from the stored bytes, so it is refused before allocating.
 constexpr std::uint64_t maxInflateRatio = 1032;
 
-constexpr std::uint32_t highestCompressionFlags = compressAtlasFlag | compressResourceFlag;
-
 // The words zlib used for the same failures, so that the report of a
 // damaged block reads as it always has.
 const char* inflateErrorText(zlibStream::InflateResult result) {
@@ -74,10 +72,6 @@ ByteSpan PacketBlocks::openBlock(ByteSpan package, std::uint64_t start, std::uin
 PacketBlocks openPacketBlocks(ByteSpan package, std::uint32_t packetOffset, const PacketHeader& header,
                               std::string_view packetLabel) {
     const std::string label(packetLabel);
-    if (header.compressionFlags > highestCompressionFlags) {
-        throw PackageFormatError(label + ": compression flags " + std::to_string(header.compressionFlags) +
-                                 " are unknown (0 to 3 are)");
-    }
     PacketBlocks blocks;
     blocks.resource_ = PacketBlocks::openBlock(
         package, std::uint64_t{packetOffset} + header.resourceDataOffset, header.resourceDataCompressedSize,

@@ -34,11 +34,12 @@ private:
 
 // Chooses or inflates the blocks as the packet's compression flags say
 // (bit 1: resource data compressed, bit 0: atlas data compressed), the
-// resource data first. Each block, stored or compressed, must lie inside the
-// package; a compressed block must be one zlib stream that inflates to
+// resource data first. The flags are those the run has checked
+// (checkCompressionFlags). Each block, stored or compressed, must lie inside
+// the package; a compressed block must be one zlib stream that inflates to
 // exactly its declared size; an empty declared block needs no data at all.
-// Any violation or flags above 3 throw PackageFormatError, whose reason
-// starts with `packetLabel`. A block whose memory cannot be had throws
+// Any violation throws PackageFormatError, whose reason starts with
+// `packetLabel`. A block whose memory cannot be had throws
 // NotEnoughMemory, with a reason that starts the same way.
 PacketBlocks openPacketBlocks(ByteSpan package, std::uint32_t packetOffset, const PacketHeader& header,
                               std::string_view packetLabel);

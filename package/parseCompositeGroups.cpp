@@ -1,10 +1,8 @@
 #include "package/parseCompositeGroups.h"
 
-#include <string>
-
-#include "core/FatalError.h"
 #include "package/FieldMaps.h"
 #include "package/PackageRange.h"
+#include "package/PackageRules.h"
 
 void parseCompositeGroups(PtrArray<CompositeGroup>& groups, ByteSpan package, std::uint32_t groupInfoOffset,
                           std::uint32_t subGroupTotal) {
@@ -21,18 +19,7 @@ void parseCompositeGroups(PtrArray<CompositeGroup>& groups, ByteSpan package, st
                        group.subGroups[k]);
         }
 
-        if (group.subGroupCount > groupSlotCount) {
-            throw PackageFormatError(recordLabel("group", i, nameText(group.name)) + ": " +
-                                     std::to_string(group.subGroupCount) + " subgroups in use, but a group has only " +
-                                     std::to_string(groupSlotCount) + " slots");
-        }
-        for (std::uint32_t k = 0; k < group.subGroupCount; ++k) {
-            const std::uint32_t index = group.subGroups[k].subGroupIndex;
-            if (index >= subGroupTotal) {
-                throw PackageFormatError(recordLabel("group", i, nameText(group.name)) + ", slot " +
-                                         std::to_string(k) + ": subgroup index " + std::to_string(index) +
-                                         " is beyond the package's " + std::to_string(subGroupTotal) + " subgroups");
-            }
-        }
+        checkSlotCount(group, i);
+        checkSlotSubGroups(group, i, subGroupTotal);
     }
 }

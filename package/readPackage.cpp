@@ -15,7 +15,7 @@ namespace {
 // Reads `count` records of one kind, `stride` bytes apart, from a section
 // already checked by recordSection.
 template <typename Record, std::size_t N>
-void readRecords(PtrArray<Record>& list, ByteSpan section, std::uint32_t stride, const FieldMap<N>& map) {
+void readRecords(PtrArray<Record>& list, ByteSpan section, std::uint32_t stride, const FieldMap<Record, N>& map) {
     const std::uint32_t extent = fieldMapExtent(map);
     for (std::uint32_t k = 0; k < list.count(); ++k) {
         readRecord(section.subspan(std::size_t{k} * stride, extent), map, list[k]);

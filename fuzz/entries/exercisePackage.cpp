@@ -11,6 +11,7 @@
 #include "description/buildPackageInformation.h"
 #include "description/writeDescriptionFile.h"
 #include "package/PackageRecords.h"
+#include "package/PackageRules.h"
 #include "package/checkPacketFiles.h"
 #include "package/openPacketBlocks.h"
 #include "package/readPackage.h"
@@ -29,8 +30,8 @@ bool inflatesTooMuch(const PacketHeader& header) {
            (atlasCompressed && header.atlasDataSize > largestInflatedBlock);
 }
 
-// Opens every packet's blocks and checks its file list the way extraction
-// does before writing, then reads the first and last byte of every file so
+// Checks every packet's compression flags as the description does, opens
+// its blocks and checks its file list the way extraction does before writing, then reads the first and last byte of every file so
 // that a file reaching past its block shows up under the sanitizers. Each
 // packet on its own: a damaged one does not hide the next.
 void exercisePackets(ByteSpan package, const PackageRecords& records) {
@@ -40,6 +41,7 @@ void exercisePackets(ByteSpan package, const PackageRecords& records) {
             continue;
         }
         try {
+            checkCompressionFlags(header.compressionFlags, "packet");
             const PacketBlocks blocks = openPacketBlocks(package, records.subGroups[k].packetOffset, header, "packet");
             const PacketFileList& files = records.packetFileLists[k];
             checkPacketFiles(files, blocks.resourceData().size(), blocks.atlasData().size(), "packet");

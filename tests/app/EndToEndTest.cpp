@@ -8,9 +8,10 @@
 #include <vector>
 
 #include "atlas/PngFile.h"
+#include "EndToEndFixture.h"
 #include "packagewriter/writePackage.h"
-#include "support/Banner.h"
 #include "support/RunBinary.h"
+#include "support/FolderTree.h"
 #include "support/TempFolder.h"
 
 namespace fs = std::filesystem;
@@ -18,13 +19,6 @@ namespace pw = packagewriter;
 
 namespace {
 
-
-const std::string indexJson = R"({"TextureFormat": [
-    {"Index": 0, "TextureFormat": "RGBA32"},
-    {"Index": 2, "TextureFormat": "RGB24"},
-    {"Index": 9, "TextureFormat": "UnKnown"},
-    {"Index": 147, "TextureFormat": "RGB_ETC1"},
-]})";
 
 std::vector<std::uint8_t> bytes(std::initializer_list<int> values) {
     std::vector<std::uint8_t> out;
@@ -34,18 +28,10 @@ std::vector<std::uint8_t> bytes(std::initializer_list<int> values) {
     return out;
 }
 
-std::vector<std::uint8_t> textBytes(const std::string& text) { return {text.begin(), text.end()}; }
-
-// 2 x 2 RGBA32 pixels, each channel distinct.
-const std::vector<std::uint8_t> rgbaPixels = bytes({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16});
-// 3 x 1 RGB24 pixels.
-const std::vector<std::uint8_t> rgbPixels = bytes({200, 100, 50, 0, 255, 0, 7, 8, 9});
-
-pw::PacketFile atlasFile(const std::string& path, std::uint32_t index, std::vector<std::uint8_t> data,
-                         std::uint32_t width, std::uint32_t height) {
-    return {.path = path, .type = pw::atlasFile, .data = std::move(data), .atlasIndex = index, .width = width,
-            .height = height};
-}
+using e2e::atlasFile;
+using e2e::rgbaPixels;
+using e2e::rgbPixels;
+using e2e::textBytes;
 
 // One atlas-bearing packet named "Pack_A" (listed by two groups), and one
 // packet of resources only.
@@ -105,14 +91,10 @@ protected:
     fs::path out;
 
     void write(const pw::Package& plan) {
-        fs::create_directories(folder.path() / "in");
         packagePath = folder.path() / "in" / "pack.rsb";
         indexPath = folder.path() / "in" / "index.json";
         out = folder.path() / "in" / "~pack.rsb";
-        const std::vector<std::uint8_t> package = pw::writePackage(plan).bytes;
-        std::ofstream(packagePath, std::ios::binary)
-            .write(reinterpret_cast<const char*>(package.data()), static_cast<std::streamsize>(package.size()));
-        std::ofstream(indexPath, std::ios::binary) << indexJson;
+        e2e::writeInputs(packagePath, plan, indexPath);
     }
 
     BinaryRun run(const std::vector<std::string>& extra, const std::string& input) {
@@ -121,15 +103,7 @@ protected:
         return runBinary(folder.path(), arguments, input);
     }
 
-    std::string head() const {
-        return banner + packagePath.string() + "\nInPut : " + packagePath.string() +
-               "\n"
-               "Now Analysis ResourcePackage Information\n"
-               "Finish : Analysis ResourcePackage Information\n"
-               "Now OutPut Atlas Resource\n"
-               "Please Choose TextureFormat Index Information File\n" +
-               indexPath.string() + "\nInPut : " + indexPath.string() + "\n";
-    }
+    std::string head() const { return e2e::transcriptHead(packagePath, indexPath); }
 
     // Everything in the test's folder outside the package's own folder.
     std::vector<std::string> strayFiles() const {
@@ -196,17 +170,6 @@ TEST_P(EveryCompressionFlag, GivesTheSameFiles) {
 
 INSTANTIATE_TEST_SUITE_P(Flags, EveryCompressionFlag, testing::Values(0U, 1U, 2U, 3U));
 
-// Every file below `root`, by relative path, with its bytes.
-std::map<std::string, std::string> treeOf(const fs::path& root) {
-    std::map<std::string, std::string> tree;
-    for (const auto& entry : fs::recursive_directory_iterator(root)) {
-        if (entry.is_regular_file()) {
-            tree[fs::relative(entry.path(), root).string()] = readFileText(entry.path());
-        }
-    }
-    return tree;
-}
-
 TEST_F(EndToEnd, SeveralJobsGiveTheSameConsoleAndFilesAsOne) {
     pw::Package plan = samplePlan(3);
     // The same atlas path twice in one packet: the second finds its file removed.
@@ -221,8 +184,8 @@ TEST_F(EndToEnd, SeveralJobsGiveTheSameConsoleAndFilesAsOne) {
     EXPECT_NE(one.out.find("\t\tDeCode Failed : "), std::string::npos);
     EXPECT_EQ(three.status, one.status);
     EXPECT_EQ(three.out, one.out);
-    const auto filesOne = treeOf(folder.path() / "in" / "one");
-    EXPECT_EQ(treeOf(folder.path() / "in" / "three"), filesOne);
+    const auto filesOne = filesBelow(folder.path() / "in" / "one");
+    EXPECT_EQ(filesBelow(folder.path() / "in" / "three"), filesOne);
     EXPECT_EQ(filesOne.count("OutPut/img/more5.png"), 1U);
 }
 

@@ -9,9 +9,11 @@
 #include <vector>
 
 #include "atlas/PngFile.h"
+#include "EndToEndFixture.h"
 #include "packagewriter/writePackage.h"
 #include "support/Banner.h"
 #include "support/RunBinary.h"
+#include "support/FolderTree.h"
 #include "support/TempFolder.h"
 
 namespace fs = std::filesystem;
@@ -19,19 +21,10 @@ namespace pw = packagewriter;
 
 namespace {
 
-const std::string indexJson = R"({"TextureFormat": [
-    {"Index": 0, "TextureFormat": "RGBA32"},
-    {"Index": 2, "TextureFormat": "RGB24"},
-]})";
-
-std::vector<std::uint8_t> textBytes(const std::string& text) { return {text.begin(), text.end()}; }
-
-const std::vector<std::uint8_t> rgbaPixels {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
-const std::vector<std::uint8_t> rgbPixels {200, 100, 50, 0, 255, 0, 7, 8, 9};
-
-pw::PacketFile atlasFile(const std::string& path, std::uint32_t index, std::vector<std::uint8_t> data) {
-    return {.path = path, .type = pw::atlasFile, .data = std::move(data), .atlasIndex = index};
-}
+using e2e::atlasFile;
+using e2e::rgbaPixels;
+using e2e::rgbPixels;
+using e2e::textBytes;
 
 // "Pack_A": a resource file and three atlases (RGBA32, an unlisted code,
 // RGB24); "Sounds": resource files only; "Pack_B": one RGBA32 atlas.
@@ -74,20 +67,6 @@ const std::string packALines = atlasPacketLine("Pack_A") + decodedLines("img/a",
                                unlistedLines("img/b", 77) + decodedLines("img\\deep/c", 3, 1, "RGB24");
 const std::string packBLines = atlasPacketLine("Pack_B") + decodedLines("ui/u", 2, 2, "RGBA32");
 
-// Every file below `root`, by relative path with '/', with its bytes.
-std::map<std::string, std::string> treeOf(const fs::path& root) {
-    std::map<std::string, std::string> tree;
-    if (!fs::exists(root)) {
-        return tree;
-    }
-    for (const auto& entry : fs::recursive_directory_iterator(root)) {
-        if (entry.is_regular_file()) {
-            tree[fs::relative(entry.path(), root).generic_string()] = readFileText(entry.path());
-        }
-    }
-    return tree;
-}
-
 std::set<std::string> namesOf(const std::map<std::string, std::string>& tree) {
     std::set<std::string> names;
     for (const auto& [name, bytes] : tree) {
@@ -103,12 +82,8 @@ protected:
     fs::path indexPath = in / "index.json";
 
     fs::path write(const std::string& name, const pw::Package& plan) {
-        fs::create_directories(in);
         const fs::path path = in / name;
-        const std::vector<std::uint8_t> package = pw::writePackage(plan).bytes;
-        std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(package.data()), static_cast<std::streamsize>(package.size()));
-        std::ofstream(indexPath, std::ios::binary) << indexJson;
+        e2e::writeInputs(path, plan, indexPath);
         return path;
     }
 
@@ -118,14 +93,7 @@ protected:
 
     // The transcript of a run of one package whose atlas stage prints `body`.
     std::string transcript(const fs::path& package, const std::string& body) const {
-        return banner + package.string() + "\nInPut : " + package.string() +
-               "\n"
-               "Now Analysis ResourcePackage Information\n"
-               "Finish : Analysis ResourcePackage Information\n"
-               "Now OutPut Atlas Resource\n"
-               "Please Choose TextureFormat Index Information File\n" +
-               indexPath.string() + "\nInPut : " + indexPath.string() + "\n" + body +
-               "Finish : OutPut Atlas Resource\nFinish!\n";
+        return e2e::transcriptHead(package, indexPath) + body + "Finish : OutPut Atlas Resource\nFinish!\n";
     }
 };
 
@@ -155,7 +123,7 @@ TEST_P(SelectionOptions, PrintAndWriteExactlyWhatTheyChoose) {
     const BinaryRun result = run(arguments);
     EXPECT_EQ(result.out, transcript(package, GetParam().atlasStage));
     EXPECT_EQ(result.status, 0) << result.err;
-    const auto tree = treeOf(in / "~pack.rsb");
+    const auto tree = filesBelow(in / "~pack.rsb");
     EXPECT_EQ(namesOf(tree), GetParam().files);
     // Whatever is written has the bytes of the packet or the decoded image.
     const std::map<std::string, std::string> expectedBytes = {
@@ -225,7 +193,7 @@ TEST_F(Options, SeveralJobsGiveTheSameConsoleAndFilesAsOne) {
         EXPECT_NE(first.out.find(plainPacketLine("Sounds")), std::string::npos) << first.out;
         EXPECT_EQ(second.out, first.out);
         EXPECT_EQ(second.status, first.status);
-        EXPECT_EQ(treeOf(in / "three"), treeOf(in / "one"));
+        EXPECT_EQ(filesBelow(in / "three"), filesBelow(in / "one"));
         fs::remove_all(in / "one");
         fs::remove_all(in / "three");
     }
@@ -338,13 +306,13 @@ std::string joined(const std::vector<std::string>& lines) {
 
 TEST_F(Options, ListPrintsOnlyTheLinesAndWritesNothing) {
     const fs::path package = write("pack.rsb", samplePlan());
-    const auto before = treeOf(folder.path());
+    const auto before = filesBelow(folder.path());
     const BinaryRun result = run({"--list", package.string(), "-o", (in / "out").string(), "--all",
                                   "--keep-extracted", "--skip-unknown", "--jobs", "3"});
     EXPECT_EQ(result.out, joined(listLines));
     EXPECT_EQ(result.err, "");
     EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(treeOf(folder.path()), before) << "no output folder, no Information.json";
+    EXPECT_EQ(filesBelow(folder.path()), before) << "no output folder, no Information.json";
 }
 
 TEST_F(Options, ListWithIndexNamesFormatsAndWithOnlyFiltersLines) {
@@ -378,7 +346,7 @@ TEST_F(Options, ListOfADamagedOrMissingPackageGoesToTheErrorStreamAndTheNextIsLi
     const fs::path bad = write("bad.rsb", damaged);
     const fs::path good = write("good.rsb", samplePlan());
     const fs::path missing = in / "missing.rsb";
-    const auto before = treeOf(folder.path());
+    const auto before = filesBelow(folder.path());
     const BinaryRun result = run({"--list", bad.string(), missing.string(), good.string()});
     EXPECT_EQ(result.out, joined(listLines)) << "a damaged package lists nothing, the next everything";
     const std::string badEnd = "InPut : " + bad.string() + "\nResourcePackage : Format Error\n\tsubgroup 1 (Sounds)";
@@ -386,7 +354,7 @@ TEST_F(Options, ListOfADamagedOrMissingPackageGoesToTheErrorStreamAndTheNextIsLi
     EXPECT_TRUE(result.err.ends_with("\nNow Exit\nInPut : " + missing.string() + "\nFile Is Not Exist \nNow Exit\n"))
         << result.err;
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(treeOf(folder.path()), before);
+    EXPECT_EQ(filesBelow(folder.path()), before);
 }
 
 TEST_F(Options, ListWithAnUnreadableIndexListsNothing) {

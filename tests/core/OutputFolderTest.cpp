@@ -16,6 +16,7 @@
 #include "TestLink.h"
 #include "core/FatalError.h"
 #include "core/OutputFolder.h"
+#include "support/FolderTree.h"
 #include "support/RunBinary.h"
 #include "support/TempFolder.h"
 
@@ -35,15 +36,6 @@ std::vector<std::string> treeOf(const fs::path& root) {
     }
     std::sort(names.begin(), names.end());
     return names;
-}
-
-bool hasTemporaryLeftover(const fs::path& root) {
-    for (const auto& entry : fs::recursive_directory_iterator(root)) {
-        if (entry.path().filename().string().find("resunpack-partial") != std::string::npos) {
-            return true;
-        }
-    }
-    return false;
 }
 
 TEST(OutputFolder, WritesCreatingFoldersAndReplacesWholeFiles) {

@@ -7,25 +7,22 @@
 
 namespace {
 
-TEST(StringBuffer, AppendGrowsToExactlyTheNeededCapacity) {
+TEST(StringBuffer, AppendBeyondTheReservedSizeKeepsTheTextTerminated) {
     StringBuffer text = StringBuffer::reserved(5);
     text.append("abcd", 4);
-    EXPECT_EQ(text.capacity(), 5U);
     text.append("xyz", 3);
-    EXPECT_EQ(text.capacity(), 7U);
     EXPECT_EQ(text.length(), 7U);
     EXPECT_EQ(text.view(), "abcdxyz");
     EXPECT_EQ(text.data()[7], '\0') << "the byte after the text is the zero terminator";
 }
 
-TEST(StringBuffer, AppendCharOnEmptyStateGrowsByOne) {
+TEST(StringBuffer, AppendCharOnEmptyStateMakesItPresent) {
     StringBuffer text;
     ASSERT_TRUE(text.isAbsent());
     text.appendChar('q');
-    EXPECT_EQ(text.capacity(), 1U);
+    EXPECT_FALSE(text.isAbsent());
     EXPECT_EQ(text.length(), 1U);
     text.appendChar('r');
-    EXPECT_EQ(text.capacity(), 2U);
     EXPECT_STREQ(text.data(), "qr");
 }
 
@@ -35,12 +32,11 @@ TEST(StringBuffer, AppendingNothingToEmptyStateKeepsItAbsent) {
     EXPECT_TRUE(text.isAbsent());
 }
 
-TEST(StringBuffer, AssignCopiesDeeplyWithExactCapacity) {
+TEST(StringBuffer, AssignCopiesDeeply) {
     StringBuffer source = StringBuffer::reserved(100);
     source.append(std::string_view("a\0b", 3));
     StringBuffer copy;
     copy.assign(source);
-    EXPECT_EQ(copy.capacity(), 3U);
     EXPECT_EQ(copy.view(), std::string_view("a\0b", 3)) << "embedded zero bytes are kept";
     source.data()[0] = 'z';
     EXPECT_EQ(copy.view()[0], 'a') << "the copy owns its own block";
@@ -50,7 +46,6 @@ TEST(StringBuffer, AssignFromAbsentGivesAbsent) {
     StringBuffer text = StringBuffer::fromBytes("old");
     text.assign(StringBuffer());
     EXPECT_TRUE(text.isAbsent());
-    EXPECT_EQ(text.capacity(), 0U);
 }
 
 TEST(StringBuffer, AssignJsonStringKeepsEmbeddedZeroBytes) {

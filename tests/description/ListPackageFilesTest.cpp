@@ -122,9 +122,7 @@ INSTANTIATE_TEST_SUITE_P(
         Damage {"PathLeavesTheFolder", [](PackageRecords& r) { r.packetFileLists[0][0].name = StringBuffer::fromBytes("../x"); },
                 "climbs out"},
         Damage {"TextureBeyondTheList", [](PackageRecords& r) { r.packetFileLists[0][2].atlasIndex = 7; },
-                "texture number 8"},
-        Damage {"MissingFileList", [](PackageRecords& r) { r.packetFileLists = PtrArray<PacketFileList>(); },
-                "2 subgroups"}),
+                "texture number 8"}),
     [](const testing::TestParamInfo<Damage>& row) { return row.param.name; });
 
 } // namespace

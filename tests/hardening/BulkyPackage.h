@@ -6,21 +6,12 @@
 #include <cstdint>
 #include <filesystem>
 #include <map>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "packagewriter/writePackage.h"
-#include "support/RunBinary.h"
-
-inline std::vector<std::uint8_t> noise(std::size_t count, std::uint32_t seed) {
-    std::mt19937 random(seed);
-    std::vector<std::uint8_t> bytes(count);
-    for (std::uint8_t& value : bytes) {
-        value = static_cast<std::uint8_t>(random());
-    }
-    return bytes;
-}
+#include "support/FolderTree.h"
+#include "support/Noise.h"
 
 // Two packets of noise (so nothing shrinks and each atlas takes a moment to
 // encode): resource files and atlases, the second packet compressed.
@@ -52,30 +43,6 @@ inline packagewriter::Package bulkyPlan() {
         plan.subGroups.push_back(sub);
     }
     return plan;
-}
-
-// Every regular file below `out` as path -> bytes.
-inline std::map<std::string, std::string> filesBelow(const std::filesystem::path& out) {
-    std::map<std::string, std::string> files;
-    if (!std::filesystem::exists(out)) {
-        return files;
-    }
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(out)) {
-        if (entry.is_regular_file()) {
-            files[entry.path().lexically_relative(out).generic_string()] = readFileText(entry.path());
-        }
-    }
-    return files;
-}
-
-// True when a temporary file of the tool is left anywhere below `root`.
-inline bool hasTemporaryLeftover(const std::filesystem::path& root) {
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
-        if (entry.path().filename().string().find("resunpack-partial") != std::string::npos) {
-            return true;
-        }
-    }
-    return false;
 }
 
 // What is wrong with a file a run interrupted on the bulky package left

@@ -1,7 +1,8 @@
 // Replays every input a fuzz target once failed on (regressions/<target>/)
-// and the hand-made index files the fuzzers start from, through the same
-// entry points the fuzz targets call. A regression shows as a crash, an
-// escaped exception or a sanitizer report in the sanitizer build.
+// and the corpora the fuzzers start from (the generated seeds and the
+// hand-made index files), through the same entry points the fuzz targets
+// call. A regression shows as a crash, an escaped exception or a sanitizer
+// report in the sanitizer build.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -14,6 +15,7 @@
 #include "fuzz/entries/exerciseNameTables.h"
 #include "fuzz/entries/exercisePackage.h"
 #include "fuzz/entries/exerciseTextureFormatIndex.h"
+#include "fuzz/seeds/seedCorpus.h"
 #include "description/parseTextureFormatIndex.h"
 #include "support/RunBinary.h"
 
@@ -27,7 +29,8 @@ ByteSpan bytesOf(const std::string& text) {
 
 struct ReplaySet {
     std::string name;   // test name
-    std::string folder; // relative to the source tree
+    std::string folder; // recorded inputs, relative to the source tree
+    std::string corpus; // the generated seeds of this corpus (seedCorpus), or none
     Entry entry;
 };
 
@@ -37,35 +40,38 @@ class FuzzRegression : public testing::TestWithParam<ReplaySet> {};
 
 TEST_P(FuzzRegression, ReplaysWithoutFault) {
     const std::filesystem::path folder = std::filesystem::path(RESUNPACK_SOURCE_DIR) / GetParam().folder;
-    std::vector<std::filesystem::path> inputs;
+    std::size_t replayed = 0;
     if (std::filesystem::is_directory(folder)) {
         for (const auto& entry : std::filesystem::directory_iterator(folder)) {
             if (entry.is_regular_file()) {
-                inputs.push_back(entry.path());
+                SCOPED_TRACE(entry.path().string());
+                EXPECT_NO_THROW(GetParam().entry(readFileText(entry.path())));
+                ++replayed;
             }
         }
     }
-    if (inputs.empty()) {
-        GTEST_SKIP() << "no recorded inputs in " << folder;
+    for (const samples::SeedInput& seed : samples::seedCorpus()) {
+        if (seed.corpus == GetParam().corpus) {
+            SCOPED_TRACE(seed.corpus + "/" + seed.name);
+            EXPECT_NO_THROW(GetParam().entry(std::string(seed.bytes.begin(), seed.bytes.end())));
+            ++replayed;
+        }
     }
-    for (const std::filesystem::path& input : inputs) {
-        SCOPED_TRACE(input.string());
-        EXPECT_NO_THROW(GetParam().entry(readFileText(input)));
-    }
+    EXPECT_GT(replayed, 0U) << "no inputs for " << GetParam().name;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Targets, FuzzRegression,
     testing::Values(
-        ReplaySet{"Package", "tests/hardening/regressions/fuzzPackage",
+        ReplaySet{"Package", "tests/hardening/regressions/fuzzPackage", "package",
                   [](const std::string& input) { exercisePackage(bytesOf(input)); }},
-        ReplaySet{"NameTables", "tests/hardening/regressions/fuzzNameTables",
+        ReplaySet{"NameTables", "tests/hardening/regressions/fuzzNameTables", "nametables",
                   [](const std::string& input) { exerciseNameTables(bytesOf(input)); }},
-        ReplaySet{"TextureFormatIndex", "tests/hardening/regressions/fuzzTextureFormatIndex",
+        ReplaySet{"TextureFormatIndex", "tests/hardening/regressions/fuzzTextureFormatIndex", "",
                   [](const std::string& input) { exerciseTextureFormatIndex(input); }},
-        ReplaySet{"DecodePixels", "tests/hardening/regressions/fuzzDecodePixels",
+        ReplaySet{"DecodePixels", "tests/hardening/regressions/fuzzDecodePixels", "decodepixels",
                   [](const std::string& input) { exerciseDecodePixels(bytesOf(input)); }},
-        ReplaySet{"IndexSeeds", "fuzz/seeds/index",
+        ReplaySet{"IndexSeeds", "fuzz/seeds/index", "",
                   [](const std::string& input) { exerciseTextureFormatIndex(input); }}),
     replayName);
 

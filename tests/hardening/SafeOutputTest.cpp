@@ -21,36 +21,13 @@
 #include "SpawnedRun.h"
 #include "atlas/PngFile.h"
 #include "packagewriter/writePackage.h"
+#include "support/FolderTree.h"
+#include "support/Noise.h"
 
 namespace fs = std::filesystem;
 namespace pw = packagewriter;
 
 namespace {
-
-// What a folder tree holds, links and special files included (never
-// followed): path -> kind and content or link target.
-std::map<std::string, std::string> snapshot(const fs::path& root, const fs::path& skipped = {}) {
-    std::map<std::string, std::string> tree;
-    for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
-        const fs::path& path = it->path();
-        if (!skipped.empty() && path == skipped) {
-            it.disable_recursion_pending();
-            continue;
-        }
-        const std::string name = path.lexically_relative(root).string();
-        const fs::file_status status = it->symlink_status();
-        if (fs::is_symlink(status)) {
-            tree[name] = "link -> " + fs::read_symlink(path).string();
-        } else if (fs::is_regular_file(status)) {
-            tree[name] = "file: " + readFileText(path);
-        } else if (fs::is_directory(status)) {
-            tree[name] = "folder";
-        } else {
-            tree[name] = "special";
-        }
-    }
-    return tree;
-}
 
 // A fresh work folder: the package, the index file, the output folder "out"
 // and a folder "outside" that links may point at.
@@ -120,14 +97,14 @@ TEST_P(ThingInTheWay, EndsTheRunNamingItAndChangesNothingOutside) {
     std::ofstream(work.outside() / "Img" / "A.ptx") << "keep me";
     fs::create_directories(work.out());
     GetParam().prepare(work.out(), work.outside());
-    const auto before = snapshot(work.root(), work.out());
+    const auto before = folderSnapshot(work.root(), work.out());
 
     const SpawnedRun run = spawnBinary(work.settings("p.rsb"));
     ASSERT_FALSE(run.timedOut) << "the run hung:\n" << run.out;
     ASSERT_TRUE(run.exited) << "ended by signal " << run.signal << "\n" << run.out;
     EXPECT_EQ(run.status, 1) << run.out;
     EXPECT_NE(run.out.find(GetParam().message + "\nNow Exit\n"), std::string::npos) << run.out;
-    EXPECT_EQ(snapshot(work.root(), work.out()), before);
+    EXPECT_EQ(folderSnapshot(work.root(), work.out()), before);
     EXPECT_FALSE(hasTemporaryLeftover(work.root()));
 }
 

@@ -5,68 +5,21 @@
 // crash, and every file the console reported as written must be complete.
 #include <gtest/gtest.h>
 
-#include <sys/mount.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "IsolatedRun.h"
 #include "packagewriter/writePackage.h"
+#include "support/Noise.h"
+#include "support/SmallDisk.h"
 
 namespace {
-
-// A tmpfs of a given size mounted on a fresh folder, unmounted and removed
-// when the object goes, whichever way the test ends.
-class SmallDisk {
-public:
-    // Mounts; on failure leaves `error` set and nothing mounted.
-    SmallDisk(const std::filesystem::path& mountPoint, std::size_t bytes, bool readOnly) : path_(mountPoint) {
-        std::filesystem::create_directories(path_);
-        const std::string options = "size=" + std::to_string(bytes) + ",mode=0755";
-        if (::mount("tmpfs", path_.c_str(), "tmpfs", readOnly ? static_cast<unsigned long>(MS_RDONLY) : 0UL, options.c_str()) != 0) {
-            error_ = std::strerror(errno);
-            return;
-        }
-        mounted_ = true;
-    }
-    SmallDisk(const SmallDisk&) = delete;
-    SmallDisk& operator=(const SmallDisk&) = delete;
-    ~SmallDisk() {
-        if (mounted_) {
-            (void)::umount2(path_.c_str(), MNT_DETACH);
-        }
-        std::error_code ignored;
-        std::filesystem::remove(path_, ignored);
-    }
-
-    bool mounted() const { return mounted_; }
-    const std::string& error() const { return error_; }
-    const std::filesystem::path& path() const { return path_; }
-
-    bool remountReadOnly() {
-        return ::mount("tmpfs", path_.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) == 0;
-    }
-
-private:
-    std::filesystem::path path_;
-    bool mounted_ = false;
-    std::string error_;
-};
-
-std::vector<std::uint8_t> noise(std::size_t count, std::uint32_t seed) {
-    std::mt19937 random(seed);
-    std::vector<std::uint8_t> bytes(count);
-    for (std::uint8_t& byte : bytes) {
-        byte = static_cast<std::uint8_t>(random());
-    }
-    return bytes;
-}
 
 // One packet, stored uncompressed: a 40 KiB resource file and two 96 x 96
 // RGBA32 atlases of noise, so neither the extracted files nor the PNGs shrink.

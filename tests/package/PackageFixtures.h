@@ -4,6 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "core/Bytes.h"
+#include "core/OutputFolder.h"
+#include "core/PathList.h"
+#include "package/PackageRecords.h"
+#include "package/extractPacket.h"
 #include "packagewriter/writePackage.h"
 
 // Small packages shared by the reader and extraction tests.
@@ -12,6 +17,12 @@ namespace fixtures {
 namespace pw = packagewriter;
 
 inline std::vector<std::uint8_t> bytesOf(const std::string& text) { return {text.begin(), text.end()}; }
+
+// Extraction of one packet in one step, as the atlas stage does it in two.
+inline void extractPacket(OutputFolder& folder, const PathList& base, ByteSpan package, const PackageRecords& records,
+                          std::uint32_t subGroupIndex) {
+    writeSubGroupPacket(folder, base, openSubGroupPacket(package, records, subGroupIndex), records, subGroupIndex);
+}
 
 // Three subgroups: one with resource and atlas files (the second and third
 // groups both name it), one holding only resource files (atlasCount 0), one

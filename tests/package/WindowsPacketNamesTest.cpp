@@ -9,7 +9,6 @@
 
 #include "core/FatalError.h"
 #include "core/OutputFolder.h"
-#include "package/extractPacket.h"
 #include "package/readPackage.h"
 #include "support/TempFolder.h"
 #include "tests/package/PackageFixtures.h"
@@ -19,6 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 namespace pw = packagewriter;
 using fixtures::bytesOf;
+using fixtures::extractPacket;
 
 struct NameCase {
     std::string path;
