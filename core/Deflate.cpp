@@ -72,6 +72,34 @@ namespace {
 // zlib counts in uInt; larger inputs go in pieces.
 constexpr std::size_t largestPiece = std::numeric_limits<uInt>::max();
 
+// Runs `stream` over `size` bytes at `in` into `room` bytes at `out`, handing
+// zlib at most largestPiece bytes of each at a time. `step(lastInput)` runs
+// deflate or inflate once (lastInput: the input it has is the end of the
+// whole input) and says whether to go on; the pieces also end when the
+// output is full or a step takes and gives nothing. Returns the output room
+// left.
+template <typename Step>
+std::size_t runInPieces(z_stream& stream, const void* in, std::size_t size, void* out, std::size_t room,
+                        Step step) {
+    stream.next_in = const_cast<Bytef*>(static_cast<const Bytef*>(in));
+    stream.next_out = static_cast<Bytef*>(out);
+    std::size_t inLeft = size;
+    std::size_t outLeft = room;
+    for (;;) {
+        const std::size_t inPiece = std::min(inLeft, largestPiece);
+        const std::size_t outPiece = std::min(outLeft, largestPiece);
+        stream.avail_in = static_cast<uInt>(inPiece);
+        stream.avail_out = static_cast<uInt>(outPiece);
+        const bool goOn = step(inPiece == inLeft);
+        inLeft -= inPiece - stream.avail_in;
+        outLeft -= outPiece - stream.avail_out;
+        const bool progressed = stream.avail_in != inPiece || stream.avail_out != outPiece;
+        if (!goOn || !progressed || outLeft == 0) {
+            return outLeft;
+        }
+    }
+}
+
 } // namespace
 
 std::uint32_t crc32(std::uint32_t crc, const void* data, std::size_t size) {
@@ -102,24 +130,11 @@ std::size_t Compressor::zlibCompress(const void* in, std::size_t size, void* out
     if (deflateInit(&stream, state_->level) != Z_OK) {
         throw std::bad_alloc();
     }
-    stream.next_in = const_cast<Bytef*>(static_cast<const Bytef*>(in));
-    stream.next_out = static_cast<Bytef*>(out);
-    std::size_t inLeft = size;
-    std::size_t outLeft = room;
     int status = Z_OK;
-    for (;;) {
-        const std::size_t inPiece = std::min(inLeft, largestPiece);
-        const std::size_t outPiece = std::min(outLeft, largestPiece);
-        stream.avail_in = static_cast<uInt>(inPiece);
-        stream.avail_out = static_cast<uInt>(outPiece);
-        status = deflate(&stream, inPiece == inLeft ? Z_FINISH : Z_NO_FLUSH);
-        inLeft -= inPiece - stream.avail_in;
-        outLeft -= outPiece - stream.avail_out;
-        const bool progressed = stream.avail_in != inPiece || stream.avail_out != outPiece;
-        if (status == Z_STREAM_END || (status != Z_OK && status != Z_BUF_ERROR) || outLeft == 0 || !progressed) {
-            break;
-        }
-    }
+    const std::size_t outLeft = runInPieces(stream, in, size, out, room, [&](bool lastInput) {
+        status = deflate(&stream, lastInput ? Z_FINISH : Z_NO_FLUSH);
+        return status == Z_OK || status == Z_BUF_ERROR;
+    });
     (void)deflateEnd(&stream);
     return status == Z_STREAM_END ? room - outLeft : 0;
 }
@@ -135,24 +150,11 @@ InflateResult Decompressor::zlibDecompress(const void* in, std::size_t size, voi
     if (inflateInit(&stream) != Z_OK) {
         throw std::bad_alloc();
     }
-    stream.next_in = const_cast<Bytef*>(static_cast<const Bytef*>(in));
-    stream.next_out = static_cast<Bytef*>(out);
-    std::size_t inLeft = size;
-    std::size_t outLeft = room;
     int status = Z_OK;
-    for (;;) {
-        const std::size_t inPiece = std::min(inLeft, largestPiece);
-        const std::size_t outPiece = std::min(outLeft, largestPiece);
-        stream.avail_in = static_cast<uInt>(inPiece);
-        stream.avail_out = static_cast<uInt>(outPiece);
+    const std::size_t outLeft = runInPieces(stream, in, size, out, room, [&](bool) {
         status = inflate(&stream, Z_NO_FLUSH);
-        inLeft -= inPiece - stream.avail_in;
-        outLeft -= outPiece - stream.avail_out;
-        const bool progressed = stream.avail_in != inPiece || stream.avail_out != outPiece;
-        if (status != Z_OK || !progressed) {
-            break;
-        }
-    }
+        return status == Z_OK;
+    });
     (void)inflateEnd(&stream);
     if (status == Z_STREAM_END) {
         produced = room - outLeft;
