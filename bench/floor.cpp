@@ -22,18 +22,10 @@
 #include <libdeflate.h>
 #include <zlib.h>
 
-#include "atlas/PixelFormat.h"
 #include "atlas/PixelRows.h"
-#include "atlas/decodePixels.h"
-#include "atlas/decodeSize.h"
 #include "atlas/encodePng.h"
+#include "bench/benchPackageAtlases.h"
 #include "bench/writePngWithLibpng.h"
-#include "core/Console.h"
-#include "bench/readBenchInput.h"
-#include "description/findFormatEntry.h"
-#include "description/loadTextureFormatIndex.h"
-#include "package/openPacketBlocks.h"
-#include "package/readPackage.h"
 
 namespace fs = std::filesystem;
 
@@ -96,57 +88,39 @@ bool runTask(const Task& task, bool ownLibraries) {
 
 
 // The timed work, in the order the tool meets it.
-std::vector<Task> prepare(ByteSpan package, const PackageRecords& records, const TextureFormatIndex& formats,
-                          const fs::path& outFolder) {
+std::vector<Task> prepare(const BenchPackage& package, const fs::path& outFolder) {
     std::vector<Task> tasks;
-    for (const CompositeGroup& group : records.groups) {
-        for (std::uint32_t slot = 0; slot < group.subGroupCount && slot < group.subGroups.count(); ++slot) {
-            const std::uint32_t k = group.subGroups[slot].subGroupIndex;
-            const SubGroupInfo& info = records.subGroups[k];
-            if (info.atlasCount == 0) {
-                continue;
-            }
-            const PacketHeader& header = records.packetHeaders[k];
-            const auto addInflate = [&](std::uint32_t offset, std::uint32_t compressedSize, std::uint32_t size) {
-                Task task;
-                task.inflate = std::make_unique<InflateTask>(
-                    InflateTask {package.subspan(std::size_t{info.packetOffset} + offset, compressedSize), size});
-                tasks.push_back(std::move(task));
-            };
-            if ((header.compressionFlags & compressResourceFlag) != 0 && header.resourceDataSize != 0) {
-                addInflate(header.resourceDataOffset, header.resourceDataCompressedSize, header.resourceDataSize);
-            }
-            if ((header.compressionFlags & compressAtlasFlag) != 0 && header.atlasDataSize != 0) {
-                addInflate(header.atlasDataOffset, header.atlasDataCompressedSize, header.atlasDataSize);
-            }
-            const PacketBlocks blocks = openPacketBlocks(package, info.packetOffset, header, "packet");
-            for (const PacketFileEntry& entry : records.packetFileLists[k]) {
-                if (entry.type != atlasFileType) {
-                    continue;
-                }
-                const TextureInfo& texture = records.textures[info.firstTextureIndex + entry.atlasIndex];
-                const FormatEntry* format = findFormatEntry(formats, texture.format);
-                if (format == nullptr) {
-                    continue; // the tool skips it too
-                }
-                const PixelFormat pixelFormat = pixelFormatNamed(format->name.view());
-                const std::optional<ImageSize> size =
-                    decodeSize(ImageSize {texture.width, texture.height}, pixelFormat.sizeRule);
-                auto rows = std::make_unique<PixelRows>(*size);
-                decodePixels(blocks.atlasData().subspan(entry.offset, entry.size), *rows, pixelFormat);
-                std::string path(entry.name.view());
-                for (char& c : path) {
-                    c = c == '\\' ? '/' : c;
-                }
-                const fs::path output = outFolder / "OutPut" / (path + ".png");
-                fs::create_directories(output.parent_path());
-                Task task;
-                const std::size_t rgbaBytes = rows->pixelBytes();
-                task.png = std::make_unique<PngTask>(PngTask {std::move(rows), rgbaBytes, output.string()});
-                tasks.push_back(std::move(task));
-            }
+    const PackageRecords& records = package.records;
+    const auto onPacket = [&](std::uint32_t k) {
+        const SubGroupInfo& info = records.subGroups[k];
+        const PacketHeader& header = records.packetHeaders[k];
+        const auto addInflate = [&](std::uint32_t offset, std::uint32_t compressedSize, std::uint32_t size) {
+            Task task;
+            task.inflate = std::make_unique<InflateTask>(
+                InflateTask {package.view().subspan(std::size_t{info.packetOffset} + offset, compressedSize), size});
+            tasks.push_back(std::move(task));
+        };
+        if ((header.compressionFlags & compressResourceFlag) != 0 && header.resourceDataSize != 0) {
+            addInflate(header.resourceDataOffset, header.resourceDataCompressedSize, header.resourceDataSize);
         }
-    }
+        if ((header.compressionFlags & compressAtlasFlag) != 0 && header.atlasDataSize != 0) {
+            addInflate(header.atlasDataOffset, header.atlasDataCompressedSize, header.atlasDataSize);
+        }
+    };
+    const auto onAtlas = [&](const PacketFileEntry& entry, PixelRows&& pixels) {
+        std::string path(entry.name.view());
+        for (char& c : path) {
+            c = c == '\\' ? '/' : c;
+        }
+        const fs::path output = outFolder / "OutPut" / (path + ".png");
+        fs::create_directories(output.parent_path());
+        auto rows = std::make_unique<PixelRows>(std::move(pixels));
+        const std::size_t rgbaBytes = rows->pixelBytes();
+        Task task;
+        task.png = std::make_unique<PngTask>(PngTask {std::move(rows), rgbaBytes, output.string()});
+        tasks.push_back(std::move(task));
+    };
+    forEachPackageAtlas(package, onPacket, onAtlas);
     return tasks;
 }
 
@@ -172,15 +146,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        const std::vector<std::uint8_t> packageBytes = readBenchInput(argv[1]);
-        const ByteSpan package(packageBytes.data(), packageBytes.size());
-        PackageRecords records;
-        readPackage(package, records);
-        std::FILE* quiet = std::fopen("/dev/null", "w");
-        Console console(stdin, quiet, false);
-        const TextureFormatIndex formats = loadTextureFormatIndex(console, std::string(argv[2]));
-        std::fclose(quiet);
-        const std::vector<Task> tasks = prepare(package, records, formats, fs::path(argv[3]));
+        const BenchPackage package = readBenchPackage(argv[1], argv[2]);
+        const std::vector<Task> tasks = prepare(package, fs::path(argv[3]));
 
         const auto start = std::chrono::steady_clock::now();
         std::atomic<std::size_t> next {0};

@@ -22,18 +22,11 @@
 
 #include <png.h>
 
-#include "bench/readBenchInput.h"
-#include "atlas/PixelFormat.h"
 #include "atlas/PixelRows.h"
-#include "atlas/decodePixels.h"
-#include "atlas/decodeSize.h"
 #include "atlas/encodePng.h"
+#include "bench/benchPackageAtlases.h"
+#include "bench/readBenchInput.h"
 #include "bench/writePngWithLibpng.h"
-#include "core/Console.h"
-#include "description/findFormatEntry.h"
-#include "description/loadTextureFormatIndex.h"
-#include "package/openPacketBlocks.h"
-#include "package/readPackage.h"
 
 namespace fs = std::filesystem;
 
@@ -67,40 +60,9 @@ Image imageOf(const PixelRows& rows) {
 
 // Every atlas the tool would write, in package order.
 std::vector<Image> packageAtlases(const std::string& packagePath, const std::string& indexPath) {
-    const std::vector<std::uint8_t> bytes = readBenchInput(packagePath);
-    const ByteSpan package(bytes.data(), bytes.size());
-    PackageRecords records;
-    readPackage(package, records);
-    std::FILE* quiet = std::fopen("/dev/null", "w");
-    Console console(stdin, quiet, false);
-    const TextureFormatIndex formats = loadTextureFormatIndex(console, indexPath);
-    std::fclose(quiet);
     std::vector<Image> images;
-    for (const CompositeGroup& group : records.groups) {
-        for (std::uint32_t slot = 0; slot < group.subGroupCount && slot < group.subGroups.count(); ++slot) {
-            const std::uint32_t k = group.subGroups[slot].subGroupIndex;
-            const SubGroupInfo& info = records.subGroups[k];
-            if (info.atlasCount == 0) {
-                continue;
-            }
-            const PacketBlocks blocks = openPacketBlocks(package, info.packetOffset, records.packetHeaders[k], "packet");
-            for (const PacketFileEntry& entry : records.packetFileLists[k]) {
-                if (entry.type != atlasFileType) {
-                    continue;
-                }
-                const TextureInfo& texture = records.textures[info.firstTextureIndex + entry.atlasIndex];
-                const FormatEntry* format = findFormatEntry(formats, texture.format);
-                if (format == nullptr) {
-                    continue;
-                }
-                const PixelFormat pixelFormat = pixelFormatNamed(format->name.view());
-                const ImageSize size = *decodeSize(ImageSize{texture.width, texture.height}, pixelFormat.sizeRule);
-                PixelRows rows(size);
-                decodePixels(blocks.atlasData().subspan(entry.offset, entry.size), rows, pixelFormat);
-                images.push_back(imageOf(rows));
-            }
-        }
-    }
+    forEachPackageAtlas(readBenchPackage(packagePath, indexPath), [](std::uint32_t) {},
+                        [&images](const PacketFileEntry&, PixelRows&& rows) { images.push_back(imageOf(rows)); });
     return images;
 }
 
