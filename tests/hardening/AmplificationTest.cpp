@@ -16,6 +16,10 @@
 namespace fs = std::filesystem;
 namespace pw = packagewriter;
 
+// The sanitizers reserve more address space than the limit these runs set
+// can allow, so the plain build alone has them.
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+
 namespace {
 
 pw::PacketFile smallAtlas() {
@@ -52,9 +56,6 @@ struct AmplificationCase {
 class Amplification : public testing::TestWithParam<AmplificationCase> {};
 
 TEST_P(Amplification, EndsWithinSecondsAndWithinMemory) {
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-    GTEST_SKIP() << "the sanitizers reserve more address space than the limit here allows";
-#else
     std::string pattern = (fs::temp_directory_path() / "resunpack-amplified-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) {
         throw std::runtime_error("cannot make a temporary folder");
@@ -84,7 +85,6 @@ TEST_P(Amplification, EndsWithinSecondsAndWithinMemory) {
     }
     std::error_code ignored;
     fs::remove_all(root, ignored);
-#endif
 }
 
 INSTANTIATE_TEST_SUITE_P(Packages, Amplification,
@@ -94,3 +94,5 @@ INSTANTIATE_TEST_SUITE_P(Packages, Amplification,
                          [](const testing::TestParamInfo<AmplificationCase>& row) { return std::string(row.param.name); });
 
 } // namespace
+
+#endif

@@ -227,10 +227,10 @@ TEST(InterruptedRun, LeavesOnlyCompleteFilesAndEndsWithTheSignalsStatus) {
     return plan;
 }
 
+// AddressSanitizer reserves more address space than any limit here allows,
+// so the plain build alone has this test.
+#if !defined(__SANITIZE_ADDRESS__)
 TEST(ShortOfMemory, EveryLimitEndsWithAMessageNeverASignal) {
-#if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "AddressSanitizer reserves more address space than any limit here allows";
-#else
     WorkFolder work;
     writeBytes(work.root() / "p.rsb", pw::writePackage(wideDescriptionPlan()).bytes);
     bool someRanShort = false;
@@ -253,8 +253,8 @@ TEST(ShortOfMemory, EveryLimitEndsWithAMessageNeverASignal) {
         }
     }
     EXPECT_TRUE(someRanShort) << "no limit ran short after the package was read";
-#endif
 }
+#endif
 
 // --- A terminal -------------------------------------------------------------------
 
