@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "atlas/PixelFormat.h"
 #include "core/FileSelection.h"
 #include "description/FormatEntry.h"
 #include "package/PackageRecords.h"
@@ -15,6 +16,7 @@ struct PlannedAtlas {
     std::uint32_t entry = 0;                  // index in the packet's file list
     const TextureInfo* texture = nullptr;     // its texture record (atlasTexture)
     const FormatEntry* format = nullptr;      // null: the index file does not list the code
+    PixelFormat pixelFormat;                  // of the format's name, looked up once here
     // Another file of the packet may land on the same extracted file: the
     // atlas is then decoded from what "Temp" holds in its turn, as it would
     // be alone, never from its own bytes in memory.

@@ -14,8 +14,8 @@ std::uint64_t defaultOutputBudget(std::uint64_t packageSize) {
     return proportional > outputBudgetFloor ? proportional : outputBudgetFloor;
 }
 
-std::uint64_t atlasPixelCharge(ImageSize recordSize, const FormatEntry& format) {
-    const std::optional<ImageSize> decoded = decodeSize(recordSize, pixelFormatNamed(format.name.view()).sizeRule);
+std::uint64_t atlasPixelCharge(ImageSize recordSize, const PixelFormat& format) {
+    const std::optional<ImageSize> decoded = decodeSize(recordSize, format.sizeRule);
     if (!decoded || decoded->width == 0 || decoded->height == 0 || decoded->width > maxDecodeSide ||
         decoded->height > maxDecodeSide) {
         return 0;

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "atlas/ImageSize.h"
-#include "description/FormatEntry.h"
+#include "atlas/PixelFormat.h"
 
 // How much work a run may do: bytes of files extracted under "Temp" plus four
 // bytes for every pixel decoded. A hostile package can ask for far more than
@@ -29,7 +29,7 @@ std::uint64_t defaultOutputBudget(std::uint64_t packageSize);
 // What decoding an atlas costs against the budget: four bytes per pixel of
 // its decode size, or nothing when it cannot be decoded at that size (it then
 // fails without decoding).
-std::uint64_t atlasPixelCharge(ImageSize recordSize, const FormatEntry& format);
+std::uint64_t atlasPixelCharge(ImageSize recordSize, const PixelFormat& format);
 
 // Reads a size given on the command line: a whole number of bytes, or one
 // followed by K, M, G or T (powers of 1024). Nothing when it is not one.

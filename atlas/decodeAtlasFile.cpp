@@ -50,9 +50,11 @@ std::optional<ImageSize> checkedDecodeSize(ImageSize size, const PixelFormat& fo
     return decoded;
 }
 
-DecodeOutcome encodeWithPixelFormat(ByteSpan source, ImageSize size, const PixelFormat& format,
-                                    std::vector<std::uint8_t>& png, const std::function<void()>& sourceDone,
-                                    PngCompression compression) {
+} // namespace
+
+DecodeOutcome encodeAtlasImage(ByteSpan source, ImageSize size, const PixelFormat& format,
+                               std::vector<std::uint8_t>& png, const std::function<void()>& sourceDone,
+                               PngCompression compression) {
     png.clear();
     DecodeOutcome outcome;
     const std::optional<ImageSize> decoded = checkedDecodeSize(size, format, outcome);
@@ -80,13 +82,6 @@ DecodeOutcome encodeWithPixelFormat(ByteSpan source, ImageSize size, const Pixel
     return outcome;
 }
 
-} // namespace
-
-DecodeOutcome encodeAtlasImage(ByteSpan source, ImageSize size, const FormatEntry& format,
-                               std::vector<std::uint8_t>& png, const std::function<void()>& sourceDone,
-                               PngCompression compression) {
-    return encodeWithPixelFormat(source, size, pixelFormatNamed(format.name.view()), png, sourceDone, compression);
-}
 
 DecodeOutcome writeAtlasImage(OutputFolder& folder, const PathList& outputPath, std::span<const std::uint8_t> png,
                               DecodeOutcome outcome) {
@@ -100,9 +95,8 @@ DecodeOutcome writeAtlasImage(OutputFolder& folder, const PathList& outputPath, 
 }
 
 DecodeOutcome decodeAtlasFile(OutputFolder& folder, const PathList& inputPath, const PathList& outputPath,
-                              ImageSize size, const FormatEntry& format, std::uint64_t inputSizeLimit,
+                              ImageSize size, const PixelFormat& pixelFormat, std::uint64_t inputSizeLimit,
                               PngCompression compression) {
-    const PixelFormat pixelFormat = pixelFormatNamed(format.name.view());
     DecodeOutcome sized;
     if (!checkedDecodeSize(size, pixelFormat, sized)) {
         return sized; // before the input is read, as the size alone decides it
@@ -116,7 +110,7 @@ DecodeOutcome decodeAtlasFile(OutputFolder& folder, const PathList& inputPath, c
         return failed(std::move(sized), "not enough memory to read " + OutputFolder::shown(inputPath));
     }
     std::vector<std::uint8_t> png;
-    DecodeOutcome outcome = encodeWithPixelFormat(ByteSpan(input.data(), input.size()), size, pixelFormat, png,
+    DecodeOutcome outcome = encodeAtlasImage(ByteSpan(input.data(), input.size()), size, pixelFormat, png,
                                                   [&input] { std::vector<std::uint8_t>().swap(input); }, compression);
     std::vector<std::uint8_t>().swap(input);
     return writeAtlasImage(folder, outputPath, png, std::move(outcome));

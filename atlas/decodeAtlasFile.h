@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "atlas/ImageSize.h"
+#include "atlas/PixelFormat.h"
 #include "atlas/encodePng.h"
 #include "core/Bytes.h"
 #include "core/OutputFolder.h"
@@ -38,7 +39,7 @@ inline constexpr std::uint32_t maxDecodeSide = 16384;
 // close); a file already at `outputPath` then stays as it was. `compression`
 // picks the PNG encoder's settings.
 DecodeOutcome decodeAtlasFile(OutputFolder& folder, const PathList& inputPath, const PathList& outputPath,
-                              ImageSize size, const FormatEntry& format, std::uint64_t inputSizeLimit,
+                              ImageSize size, const PixelFormat& format, std::uint64_t inputSizeLimit,
                               PngCompression compression = PngCompression::standard);
 
 // The decoding half of decodeAtlasFile, on texture bytes in memory: decodes
@@ -47,7 +48,7 @@ DecodeOutcome decodeAtlasFile(OutputFolder& folder, const PathList& inputPath, c
 // as decodeAtlasFile does before it writes. `sourceDone`, when given, is
 // called once the source bytes are no longer read, before the (longer) PNG
 // encoding, so the caller may release them early.
-DecodeOutcome encodeAtlasImage(ByteSpan source, ImageSize size, const FormatEntry& format,
+DecodeOutcome encodeAtlasImage(ByteSpan source, ImageSize size, const PixelFormat& format,
                                std::vector<std::uint8_t>& png, const std::function<void()>& sourceDone = {},
                                PngCompression compression = PngCompression::standard);
 

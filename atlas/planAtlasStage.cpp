@@ -152,9 +152,12 @@ private:
                                               recordLabel("file", e, files[e].name.view()));
             atlas.format = findFormatEntry(formats_, atlas.texture->format);
             atlas.fromExtractedFile = filesAtKey[keys[e]] > 1U;
+            if (atlas.format != nullptr) {
+                atlas.pixelFormat = pixelFormatNamed(atlas.format->name.view());
+            }
             if (atlas.format != nullptr && !visit.repeats) {
                 atlas.pixelCharge =
-                    atlasPixelCharge(ImageSize {atlas.texture->width, atlas.texture->height}, *atlas.format);
+                    atlasPixelCharge(ImageSize {atlas.texture->width, atlas.texture->height}, atlas.pixelFormat);
                 atlas.overBudget = !charge(atlas.pixelCharge);
             }
             atlas.listPosition = position;

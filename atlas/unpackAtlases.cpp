@@ -232,7 +232,7 @@ private:
             // The entry was checked against its block when the packet was opened.
             const ByteSpan source = packet->blocks.atlasData().subspan(entry.offset, entry.size);
             encoded.outcome =
-                encodeAtlasImage(source, ImageSize {atlas.texture->width, atlas.texture->height}, *atlas.format,
+                encodeAtlasImage(source, ImageSize {atlas.texture->width, atlas.texture->height}, atlas.pixelFormat,
                                  encoded.png, [&packet] { packet.reset(); }, settings_.compression);
         } catch (const std::exception& error) {
             encoded.png.clear();
@@ -394,7 +394,7 @@ private:
         }
         try {
             return decodeAtlasFile(folder_, underFolder(PathList::fromText("Temp"), entry.name), outputPath,
-                                   ImageSize {atlas.texture->width, atlas.texture->height}, *atlas.format,
+                                   ImageSize {atlas.texture->width, atlas.texture->height}, atlas.pixelFormat,
                                    largestFile, settings_.compression);
         } catch (const std::exception& error) {
             return failedOutcome(error);

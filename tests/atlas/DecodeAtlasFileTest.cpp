@@ -26,12 +26,7 @@ void writeFile(const std::string& path, const Bytes& bytes) {
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-FormatEntry format(const char* name) {
-    FormatEntry entry;
-    entry.name = StringBuffer::fromBytes(name);
-    entry.index = 0;
-    return entry;
-}
+PixelFormat format(const char* name) { return pixelFormatNamed(name); }
 
 // Larger than any input these tests write.
 constexpr std::uint64_t inputLimit = std::uint64_t{1} << 30U;
