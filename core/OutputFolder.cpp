@@ -25,6 +25,12 @@ bool passedOver(std::string_view component) { return component.empty() || compon
                      true);
 }
 
+// A path whose last component can name a file of the folder: not empty,
+// not passed over, not "..".
+bool namesAFile(const PathList& file) {
+    return file.count() != 0 && !passedOver(file.last().view()) && file.last() != "..";
+}
+
 bool isUnsafe(platform::EntryKind kind) {
     using platform::EntryKind;
     return kind == EntryKind::link || kind == EntryKind::fifo || kind == EntryKind::device ||
@@ -99,7 +105,7 @@ platform::NativeHandle OutputFolder::folderAt(const PathList& file, std::uint32_
 
 std::optional<std::string> OutputFolder::writeInto(const PathList& file,
                                                    const std::function<int(platform::NativeHandle)>& fill) {
-    if (file.count() == 0 || passedOver(file.last().view()) || file.last() == "..") {
+    if (!namesAFile(file)) {
         return platform::errorText(EINVAL);
     }
     int error = 0;
@@ -163,7 +169,7 @@ std::optional<std::string> OutputFolder::writeFile(const PathList& file,
 }
 
 bool OutputFolder::prepareFile(const PathList& file) {
-    if (file.count() == 0 || passedOver(file.last().view()) || file.last() == "..") {
+    if (!namesAFile(file)) {
         return false;
     }
     int error = 0;
@@ -249,7 +255,7 @@ std::optional<std::string> OutputFolder::makeFolder(const PathList& folder) {
 }
 
 bool OutputFolder::removeFile(const PathList& file) {
-    if (file.count() == 0 || passedOver(file.last().view()) || file.last() == "..") {
+    if (!namesAFile(file)) {
         return false;
     }
     int error = 0;

@@ -103,15 +103,7 @@ TEST_F(AtlasStage, RepeatedVisitsOfAnUnchangedPacketCostNothingMore) {
         packet.files.push_back({.path = "res/file" + std::to_string(i), .data = std::vector<std::uint8_t>(1000, 7)});
     }
     packet.files.push_back(rgbaAtlas("img/a", 0, 10, 64, 64));
-    pw::Package plan;
-    plan.subGroups = {packet};
-    plan.textures = {{.width = 64, .height = 64, .format = 0}};
-    for (int g = 0; g < 12; ++g) {
-        pw::Group group {.name = "G" + std::to_string(g)};
-        group.slots.assign(64, pw::Slot {0, 1, 0});
-        plan.groups.push_back(group);
-    }
-    write(plan);
+    write(amplified::namedByEverySlot(packet, {.width = 64, .height = 64, .format = 0}));
     // 20 * 1000 + 16384 extracted, 16384 decoded.
     const BinaryRun result = run({"--max-output", "60000"});
     ASSERT_EQ(result.status, 0) << result.out.substr(result.out.size() - std::min<std::size_t>(result.out.size(), 800));

@@ -36,15 +36,7 @@ pw::Package manySlotsOneSubgroup() {
         packet.files.push_back({.path = folder + std::to_string(i), .data = {1, 2, 3}});
     }
     packet.files.push_back(smallAtlas());
-    pw::Package plan;
-    plan.subGroups = {packet};
-    plan.textures = {{.width = 2, .height = 2, .format = 0}};
-    for (int g = 0; g < 12; ++g) {
-        pw::Group group {.name = "G" + std::to_string(g)};
-        group.slots.assign(64, pw::Slot {0, 1, 0});
-        plan.groups.push_back(group);
-    }
-    return plan;
+    return amplified::namedByEverySlot(packet, {.width = 2, .height = 2, .format = 0});
 }
 
 struct AmplificationCase {

@@ -10,6 +10,20 @@
 // index file that lists format code 0 as RGBA32.
 namespace amplified {
 
+// `packet` as the package's one subgroup with its one texture, named by all
+// 64 slots of each of twelve groups: 768 visits of one packet.
+inline packagewriter::Package namedByEverySlot(packagewriter::SubGroup packet, packagewriter::Texture texture) {
+    packagewriter::Package plan;
+    plan.subGroups = {std::move(packet)};
+    plan.textures = {texture};
+    for (int g = 0; g < 12; ++g) {
+        packagewriter::Group group {.name = "G" + std::to_string(g)};
+        group.slots.assign(64, packagewriter::Slot {0, 1, 0});
+        plan.groups.push_back(group);
+    }
+    return plan;
+}
+
 // 300 file entries that all point at the same compressed megabyte of zeros,
 // and one 2 x 2 atlas: a package of a few kilobytes that would extract
 // 300 MiB + 16 bytes.
