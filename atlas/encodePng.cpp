@@ -152,11 +152,14 @@ struct FreeBuffer {
 } // namespace
 
 // Chosen by measurement against libpng's defaults on the benchmark package's
-// atlases and on photographs (README, "--compression"). The default is
-// smaller than libpng on the atlases and within a few percent of it on
-// photographs, whose filtered bytes are mostly noise; only libdeflate's
-// near-optimal parsing (levels 10 and up) matches libpng there, and it is
-// slower than libpng itself, so that is left to `best`.
+// atlases and on photographs (README, "--compression"). Level 6 is smaller
+// than libpng on the atlases at three to four times its speed, but a few
+// percent larger on photographs: their filtered bytes are mostly noise, and
+// only libdeflate's near-optimal parsing (levels 10 and up) beats libpng
+// there. That parsing is slower than libpng on atlases and about as fast as
+// libpng on photographs, so the default spends it only on images that level
+// 6 leaves at more than a byte per pixel, which the photographs are and the
+// atlases are not.
 PngSettings pngSettingsFor(PngCompression compression) {
     switch (compression) {
     case PngCompression::fast:
@@ -166,8 +169,46 @@ PngSettings pngSettingsFor(PngCompression compression) {
     case PngCompression::standard:
         break;
     }
-    return {PngFilter::perRow, 6};
+    return {PngFilter::perRow, 6, 10};
 }
+
+namespace {
+
+// A zlib stream of the filtered image, in a buffer with room for the bytes
+// that come before and after the IDAT data. The buffer is of the worst-case
+// size and not filled beforehand, so its pages past the compressed bytes are
+// never touched and take no memory.
+struct CompressedData {
+    std::unique_ptr<std::uint8_t, FreeBuffer> buffer;
+    std::size_t size = 0;
+
+    std::uint8_t* data() const { return buffer.get() + bytesBeforeData; }
+};
+
+// Throws PngSizeError when the stream might not fit one IDAT chunk.
+std::size_t checkedBound(const zlibStream::Compressor& compressor, std::size_t size) {
+    const std::size_t bound = compressor.zlibBound(size);
+    if (bound > largestChunk) {
+        throw PngSizeError("the image is too large for one PNG data chunk");
+    }
+    return bound;
+}
+
+CompressedData compressImage(zlibStream::Compressor& compressor, std::span<const std::uint8_t> data) {
+    const std::size_t bound = checkedBound(compressor, data.size());
+    CompressedData compressed;
+    compressed.buffer.reset(static_cast<std::uint8_t*>(std::malloc(bytesBeforeData + bound + bytesAfterData)));
+    if (!compressed.buffer) {
+        throw std::bad_alloc();
+    }
+    compressed.size = compressor.zlibCompress(data.data(), data.size(), compressed.data(), bound);
+    if (compressed.size == 0) {
+        throw std::logic_error("the compressor found its own bound too small");
+    }
+    return compressed;
+}
+
+} // namespace
 
 std::vector<std::uint8_t> encodePng(PixelRows&& rows, PngSettings settings) {
     PixelRows image = std::move(rows);
@@ -176,21 +217,20 @@ std::vector<std::uint8_t> encodePng(PixelRows&& rows, PngSettings settings) {
     }
     const std::span<std::uint8_t> data = image.block();
     zlibStream::Compressor compressor(settings.level);
-    const std::size_t bound = compressor.zlibBound(data.size());
-    if (bound > largestChunk) {
-        throw PngSizeError("the image is too large for one PNG data chunk");
-    }
+    (void)checkedBound(compressor, data.size()); // before the rows are filtered
     filterRows(image, settings.filter);
 
-    // The output is compressed straight into a buffer of the worst-case size.
-    // It is not filled beforehand, so its pages past the compressed bytes are
-    // never touched and take no memory.
-    const std::unique_ptr<std::uint8_t, FreeBuffer> buffer(
-        static_cast<std::uint8_t*>(std::malloc(bytesBeforeData + bound + bytesAfterData)));
-    if (!buffer) {
-        throw std::bad_alloc();
+    CompressedData compressed = compressImage(compressor, data);
+    const std::uint64_t pixels = std::uint64_t {image.width()} * image.height();
+    if (settings.detailLevel != 0 && compressed.size > pixels) {
+        zlibStream::Compressor detailed(settings.detailLevel);
+        CompressedData again = compressImage(detailed, data);
+        if (again.size < compressed.size) {
+            compressed = std::move(again);
+        }
     }
-    std::uint8_t* out = buffer.get();
+
+    std::uint8_t* out = compressed.buffer.get();
     std::memcpy(out, signature.data(), signature.size());
 
     std::uint8_t* header = out + signature.size();
@@ -206,16 +246,12 @@ std::vector<std::uint8_t> encodePng(PixelRows&& rows, PngSettings settings) {
 
     std::uint8_t* idat = header + 12 + 13;
     std::memcpy(idat + 4, "IDAT", 4);
-    const std::size_t compressed = compressor.zlibCompress(data.data(), data.size(), idat + 8, bound);
-    if (compressed == 0) {
-        throw std::logic_error("the compressor found its own bound too small");
-    }
-    finishChunk(idat, compressed);
+    finishChunk(idat, compressed.size);
 
-    std::uint8_t* end = idat + 12 + compressed;
+    std::uint8_t* end = idat + 12 + compressed.size;
     std::memcpy(end + 4, "IEND", 4);
     finishChunk(end, 0);
 
     image = PixelRows(); // before the copy below takes more memory
-    return std::vector<std::uint8_t>(out, out + bytesBeforeData + compressed + bytesAfterData);
+    return std::vector<std::uint8_t>(out, out + bytesBeforeData + compressed.size + bytesAfterData);
 }

@@ -21,6 +21,10 @@ enum class PngFilter : std::uint8_t {
 struct PngSettings {
     PngFilter filter = PngFilter::sub;
     int level = 6; // libdeflate's compression level, 1 to 12 (zlib's build takes 10 to 12 as its 9)
+    // When not 0: an image whose data still take more than one byte per
+    // pixel at `level` is compressed once more at this level, and the
+    // smaller of the two kept.
+    int detailLevel = 0;
 };
 
 // The choices of the command line's --compression.

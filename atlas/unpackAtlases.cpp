@@ -14,6 +14,7 @@
 #include "atlas/OrderedWorkPool.h"
 #include "atlas/OutputBudget.h"
 #include "atlas/decodeAtlasFile.h"
+#include "atlas/encodePng.h"
 #include "atlas/reportDecodeOutcome.h"
 #include "core/FatalError.h"
 #include "core/printableName.h"
@@ -155,8 +156,12 @@ public:
 private:
     static constexpr std::uint64_t poolBudgetBeyondPixels = std::uint64_t {32} << 20;
 
-    // What encoding an atlas holds at most: its pixels and about half as much again of PNG.
-    static std::uint64_t atlasCost(const PlannedAtlas& atlas) { return atlas.pixelCharge + atlas.pixelCharge / 2U; }
+    // What encoding an atlas holds at most: its pixels and about half as much
+    // again of PNG, or twice that when a detailed image is compressed twice.
+    std::uint64_t atlasCost(const PlannedAtlas& atlas) const {
+        const std::uint64_t png = atlas.pixelCharge / 2U;
+        return atlas.pixelCharge + (pngSettingsFor(settings_.compression).detailLevel != 0 ? 2U * png : png);
+    }
 
     // The order of the first task past which the run ends for certain.
     std::uint64_t firstCertainStop() const {

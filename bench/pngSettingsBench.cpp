@@ -1,11 +1,13 @@
 // Speed and size of the PNG encoder's settings against libpng at its defaults:
 //   bench_png_settings PACKAGE INDEXFILE [--atlases N] [--photo FILE.png]...
 //                      [--filters none,sub,up,average,paeth,perrow] [--levels 1,2,...]
+//                      [--named fast,default,best]
 // Decodes N atlases of the package (spread evenly over its atlases, all
 // when N is absent) and packs the photographs given into one atlas of
 // 1024 pixels across, the unused area transparent. Then, back to back on the
 // same pixels, encodes every image with libpng's defaults and with each
-// filter at each libdeflate level, and prints for each set of images the
+// filter at each libdeflate level (or only with the --compression settings
+// named), and prints for each set of images the
 // encoder's throughput (MB of RGBA in per second) and its total PNG bytes
 // against libpng's. Sizes are exact; speeds follow the machine's load.
 #include <algorithm>
@@ -175,7 +177,8 @@ const char* filterName(PngFilter filter) {
 int main(int argc, char** argv) {
     if (argc < 3) {
         std::fprintf(stderr,
-                     "usage: %s PACKAGE INDEXFILE [--atlases N] [--photo FILE.png]... [--filters LIST] [--levels LIST]\n",
+                     "usage: %s PACKAGE INDEXFILE [--atlases N] [--photo FILE.png]... [--filters LIST] [--levels LIST] "
+                     "[--named LIST]\n",
                      argv[0]);
         return 2;
     }
@@ -184,6 +187,7 @@ int main(int argc, char** argv) {
     std::vector<PngFilter> filters = {PngFilter::none,    PngFilter::sub,   PngFilter::up,
                                       PngFilter::average, PngFilter::paeth, PngFilter::perRow};
     std::vector<int> levels = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+    std::vector<std::pair<std::string, PngSettings>> rows;
     for (int i = 3; i + 1 < argc; i += 2) {
         const std::string option = argv[i];
         const std::string value = argv[i + 1];
@@ -198,6 +202,17 @@ int main(int argc, char** argv) {
                     if (name == filterName(static_cast<PngFilter>(f))) {
                         filters.push_back(static_cast<PngFilter>(f));
                     }
+                }
+            }
+        } else if (option == "--named") {
+            for (const std::string& name : splitList(value)) {
+                if (name == "fast" || name == "default" || name == "best") {
+                    rows.emplace_back(name, pngSettingsFor(name == "fast"    ? PngCompression::fast
+                                                           : name == "best" ? PngCompression::best
+                                                                            : PngCompression::standard));
+                } else {
+                    std::fprintf(stderr, "unknown setting %s\n", name.c_str());
+                    return 2;
                 }
             }
         } else if (option == "--levels") {
@@ -249,18 +264,25 @@ int main(int argc, char** argv) {
         }
         std::printf(" bytes)\n");
         std::fflush(stdout);
-        for (const PngFilter filter : filters) {
-            for (const int level : levels) {
-                std::printf("%-8s %5d", filterName(filter), level);
-                for (std::size_t s = 0; s < sets.size(); ++s) {
-                    const std::vector<Image>& images = sets[s].second;
-                    const Measure own = measureOwn(images, PngSettings{filter, level});
-                    std::printf(" | %20.1f  %12.4f", static_cast<double>(rgbaBytes(images)) / 1e6 / own.seconds,
-                                static_cast<double>(own.bytes) / static_cast<double>(reference[s].bytes));
+        if (rows.empty()) {
+            for (const PngFilter filter : filters) {
+                for (const int level : levels) {
+                    char label[32];
+                    std::snprintf(label, sizeof label, "%-8s %5d", filterName(filter), level);
+                    rows.emplace_back(label, PngSettings{filter, level});
                 }
-                std::printf("\n");
-                std::fflush(stdout);
             }
+        }
+        for (const auto& [label, settings] : rows) {
+            std::printf("%-14s", label.c_str());
+            for (std::size_t s = 0; s < sets.size(); ++s) {
+                const std::vector<Image>& images = sets[s].second;
+                const Measure own = measureOwn(images, settings);
+                std::printf(" | %20.1f  %12.4f", static_cast<double>(rgbaBytes(images)) / 1e6 / own.seconds,
+                            static_cast<double>(own.bytes) / static_cast<double>(reference[s].bytes));
+            }
+            std::printf("\n");
+            std::fflush(stdout);
         }
     } catch (const std::exception& error) {
         std::fprintf(stderr, "bench_png_settings: %s\n", error.what());
