@@ -254,6 +254,21 @@ TEST(ShortOfMemory, EveryLimitEndsWithAMessageNeverASignal) {
     }
     EXPECT_TRUE(someRanShort) << "no limit ran short after the package was read";
 }
+
+// A package below 4 GiB whose block cannot be had: the run names its size and
+// writes nothing. A sparse file of 512 MiB takes no disk space.
+TEST(ShortOfMemory, PackageBlockThatCannotBeHadIsNamedWithItsSize) {
+    WorkFolder work;
+    std::ofstream(work.root() / "big.rsb", std::ios::binary) << "x";
+    fs::resize_file(work.root() / "big.rsb", std::uintmax_t {512} << 20U);
+    SpawnSettings settings = work.settings("big.rsb");
+    settings.addressSpace = std::uint64_t {256} << 20U;
+    const SpawnedRun run = spawnBinary(settings);
+    ASSERT_TRUE(run.exited) << "ended by signal " << run.signal << ":\n" << run.out;
+    EXPECT_TRUE(run.out.ends_with("Error: CanNot Alloc Enought Buffer\nNeed Size: 512M\nNow Exit\n")) << run.out;
+    EXPECT_EQ(run.status, 1);
+    EXPECT_FALSE(fs::exists(work.out()));
+}
 #endif
 
 // --- A terminal -------------------------------------------------------------------
