@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "atlas/encodePng.h"
+#include "png/encodePng.h"
 
 // What the command line asks for. No arguments at all is the interactive run.
 struct CommandLine {

@@ -4,8 +4,8 @@
 #include <span>
 
 #include "app/CommandLine.h"
-#include "core/Console.h"
-#include "core/OutputFolder.h"
+#include "platform/Console.h"
+#include "platform/OutputFolder.h"
 #include "core/StringBuffer.h"
 
 // Exit statuses of a run.

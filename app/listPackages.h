@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/CommandLine.h"
-#include "core/Console.h"
+#include "platform/Console.h"
 
 // The --list run. Writes no file. Reads the index file first when -f names
 // one; when it cannot be read or is not accepted, `messages` gets its line

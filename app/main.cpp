@@ -8,9 +8,9 @@
 #include "app/CommandLine.h"
 #include "app/Unpacker.h"
 #include "app/listPackages.h"
-#include "core/Console.h"
-#include "core/Platform.h"
-#include "core/Interruption.h"
+#include "platform/Console.h"
+#include "platform/Platform.h"
+#include "platform/Interruption.h"
 
 namespace {
 

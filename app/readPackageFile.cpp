@@ -3,8 +3,8 @@
 #include <cerrno>
 #include <new>
 
-#include "core/FileSystem.h"
-#include "core/Platform.h"
+#include "platform/FileSystem.h"
+#include "platform/Platform.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "atlas/PixelFormat.h"
+#include "texture/PixelFormat.h"
 #include "core/FileSelection.h"
 #include "description/FormatEntry.h"
 #include "package/PackageRecords.h"

@@ -4,8 +4,8 @@
 #include <limits>
 
 #include "atlas/decodeAtlasFile.h"
-#include "atlas/PixelFormat.h"
-#include "atlas/decodeSize.h"
+#include "texture/PixelFormat.h"
+#include "texture/decodeSize.h"
 
 std::uint64_t defaultOutputBudget(std::uint64_t packageSize) {
     constexpr std::uint64_t most = std::numeric_limits<std::uint64_t>::max();

@@ -4,8 +4,8 @@
 #include <optional>
 #include <string>
 
-#include "atlas/ImageSize.h"
-#include "atlas/PixelFormat.h"
+#include "texture/ImageSize.h"
+#include "texture/PixelFormat.h"
 
 // How much work a run may do: bytes of files extracted under "Temp" plus four
 // bytes for every pixel decoded. A hostile package can ask for far more than

@@ -4,10 +4,10 @@
 #include <optional>
 #include <stdexcept>
 
-#include "atlas/PixelFormat.h"
-#include "atlas/PixelRows.h"
-#include "atlas/decodePixels.h"
-#include "atlas/decodeSize.h"
+#include "texture/PixelFormat.h"
+#include "texture/PixelRows.h"
+#include "texture/decodePixels.h"
+#include "texture/decodeSize.h"
 #include "core/Bytes.h"
 
 namespace {

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "atlas/ImageSize.h"
-#include "atlas/PixelFormat.h"
-#include "atlas/encodePng.h"
+#include "texture/ImageSize.h"
+#include "texture/PixelFormat.h"
+#include "png/encodePng.h"
 #include "core/Bytes.h"
-#include "core/OutputFolder.h"
+#include "platform/OutputFolder.h"
 #include "core/PathList.h"
 #include "description/FormatEntry.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "atlas/decodeAtlasFile.h"
-#include "core/Console.h"
+#include "platform/Console.h"
 
 // The console lines that close one atlas: a warning when bytes were missing,
 // then "\t\tDeCode Finish", or "\t\tDeCode Failed : " and the reason.

@@ -4,10 +4,10 @@
 #include <optional>
 #include <string>
 
-#include "atlas/encodePng.h"
+#include "png/encodePng.h"
 #include "core/Bytes.h"
-#include "core/Console.h"
-#include "core/OutputFolder.h"
+#include "platform/Console.h"
+#include "platform/OutputFolder.h"
 #include "core/FileSelection.h"
 #include "package/PackageRecords.h"
 

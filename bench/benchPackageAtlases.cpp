@@ -3,11 +3,11 @@
 #include <cstdio>
 #include <optional>
 
-#include "atlas/PixelFormat.h"
-#include "atlas/decodePixels.h"
-#include "atlas/decodeSize.h"
+#include "texture/PixelFormat.h"
+#include "texture/decodePixels.h"
+#include "texture/decodeSize.h"
 #include "bench/readBenchInput.h"
-#include "core/Console.h"
+#include "platform/Console.h"
 #include "description/findFormatEntry.h"
 #include "description/loadTextureFormatIndex.h"
 #include "package/openPacketBlocks.h"

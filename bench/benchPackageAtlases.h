@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "atlas/PixelRows.h"
+#include "texture/PixelRows.h"
 #include "core/Bytes.h"
 #include "description/FormatEntry.h"
 #include "package/PackageRecords.h"

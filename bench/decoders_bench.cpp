@@ -10,12 +10,12 @@
 
 #include <benchmark/benchmark.h>
 
-#include "atlas/PixelFormat.h"
-#include "atlas/PixelRows.h"
-#include "atlas/decodeEtcImage.h"
-#include "atlas/decodePixels.h"
-#include "atlas/decodePvrtc4Image.h"
-#include "atlas/encodePng.h"
+#include "texture/PixelFormat.h"
+#include "texture/PixelRows.h"
+#include "texture/decodeEtcImage.h"
+#include "texture/decodePixels.h"
+#include "texture/decodePvrtc4Image.h"
+#include "png/encodePng.h"
 #include "bench/paintPicture.h"
 
 namespace {

@@ -22,8 +22,8 @@
 #include <libdeflate.h>
 #include <zlib.h>
 
-#include "atlas/PixelRows.h"
-#include "atlas/encodePng.h"
+#include "texture/PixelRows.h"
+#include "png/encodePng.h"
 #include "bench/benchPackageAtlases.h"
 #include "bench/writePngWithLibpng.h"
 

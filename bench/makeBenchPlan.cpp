@@ -7,8 +7,8 @@
 
 #include "bench/paintPicture.h"
 #include "core/Bytes.h"
-#include "textureencoders/encodeEtc1Image.h"
-#include "textureencoders/encodePvrtc4Image.h"
+#include "texture/encodeEtc1Image.h"
+#include "texture/encodePvrtc4Image.h"
 
 namespace pw = packagewriter;
 

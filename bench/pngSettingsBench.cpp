@@ -24,8 +24,8 @@
 
 #include <png.h>
 
-#include "atlas/PixelRows.h"
-#include "atlas/encodePng.h"
+#include "texture/PixelRows.h"
+#include "png/encodePng.h"
 #include "bench/benchPackageAtlases.h"
 #include "bench/readBenchInput.h"
 #include "bench/writePngWithLibpng.h"

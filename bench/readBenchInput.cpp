@@ -4,7 +4,7 @@
 #include <optional>
 #include <stdexcept>
 
-#include "core/FileSystem.h"
+#include "platform/FileSystem.h"
 
 std::vector<std::uint8_t> readBenchInput(const std::string& path) {
     std::string reason;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "atlas/PixelRows.h"
+#include "texture/PixelRows.h"
 
 // The reference the benchmarks measure the tool's encoder against: libpng at
 // its default compression and filters, writing an 8-bit RGBA, non-interlaced

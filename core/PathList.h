@@ -5,7 +5,7 @@
 
 #include "core/JsonTypes.h"
 
-#include "core/Platform.h"
+#include "core/pathSeparator.h"
 #include "core/PtrArray.h"
 #include "core/StringBuffer.h"
 

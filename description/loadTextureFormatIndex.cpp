@@ -1,7 +1,7 @@
 #include "description/loadTextureFormatIndex.h"
 
 #include "core/FatalError.h"
-#include "core/FileSystem.h"
+#include "platform/FileSystem.h"
 #include "description/parseTextureFormatIndex.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "core/Console.h"
+#include "platform/Console.h"
 #include "description/FormatEntry.h"
 
 // Asks for the texture-format index file ("Please Choose TextureFormat Index

@@ -6,7 +6,7 @@
 #include <rapidjson/prettywriter.h>
 
 #include "core/JsonTypes.h"
-#include "core/OutputFolder.h"
+#include "platform/OutputFolder.h"
 
 // Hands the description's text to an output file in pieces of a fixed size,
 // so the text is never held whole.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/OutputFolder.h"
+#include "platform/OutputFolder.h"
 #include "core/StringBuffer.h"
 #include "package/PackageRecords.h"
 

@@ -5,7 +5,7 @@
 #include "core/Bytes.h"
 #include "core/FatalError.h"
 #include "core/PathList.h"
-#include "core/windowsName.h"
+#include "platform/windowsName.h"
 #include "package/PackageRange.h"
 
 namespace {

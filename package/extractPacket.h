@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "core/Bytes.h"
-#include "core/OutputFolder.h"
+#include "platform/OutputFolder.h"
 #include "core/PathList.h"
 #include "package/PackageRecords.h"
 #include "package/openPacketBlocks.h"

@@ -3,7 +3,7 @@
 #include <new>
 #include <string>
 
-#include "core/Deflate.h"
+#include "platform/Deflate.h"
 #include "core/FatalError.h"
 #include "package/PackageRange.h"
 

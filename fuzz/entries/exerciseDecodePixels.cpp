@@ -5,11 +5,11 @@
 #include <stdexcept>
 #include <string_view>
 
-#include "atlas/ImageSize.h"
-#include "atlas/PixelFormat.h"
-#include "atlas/PixelRows.h"
-#include "atlas/decodePixels.h"
-#include "atlas/decodeSize.h"
+#include "texture/ImageSize.h"
+#include "texture/PixelFormat.h"
+#include "texture/PixelRows.h"
+#include "texture/decodePixels.h"
+#include "texture/decodeSize.h"
 #include "core/Constants.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "atlas/PngFile.h"
+#include "support/PngFile.h"
 #include "EndToEndFixture.h"
 #include "packagewriter/writePackage.h"
 #include "support/Banner.h"

@@ -5,7 +5,7 @@
 #include <set>
 #include <string>
 
-#include "atlas/PngFile.h"
+#include "support/PngFile.h"
 #include "support/RunBinary.h"
 #include "support/TempFolder.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "atlas/PngFile.h"
+#include "support/PngFile.h"
 #include "packagewriter/writePackage.h"
 #include "support/AmplifiedPackages.h"
 #include "support/RunBinary.h"

@@ -12,7 +12,7 @@
 
 #include "atlas/decodeAtlasFile.h"
 #include "atlas/reportDecodeOutcome.h"
-#include "PngFile.h"
+#include "support/PngFile.h"
 #include "support/ConsoleCapture.h"
 #include "support/TempFolder.h"
 

@@ -19,7 +19,7 @@
 #include "IsolatedRun.h"
 #include "BulkyPackage.h"
 #include "SpawnedRun.h"
-#include "atlas/PngFile.h"
+#include "support/PngFile.h"
 #include "packagewriter/writePackage.h"
 #include "support/FolderTree.h"
 #include "support/Noise.h"

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/Bytes.h"
-#include "core/OutputFolder.h"
+#include "platform/OutputFolder.h"
 #include "core/PathList.h"
 #include "package/PackageRecords.h"
 #include "package/extractPacket.h"

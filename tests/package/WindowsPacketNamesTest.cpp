@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "core/FatalError.h"
-#include "core/OutputFolder.h"
+#include "platform/OutputFolder.h"
 #include "package/readPackage.h"
 #include "support/TempFolder.h"
 #include "tests/package/PackageFixtures.h"

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "core/Console.h"
+#include "platform/Console.h"
 
 // A Console whose input is a fixed text and whose output is kept in memory
 // (in a temporary file on Windows, whose C runtime has no memory streams).

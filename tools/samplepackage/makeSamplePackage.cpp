@@ -11,8 +11,8 @@
 
 #include "core/Bytes.h"
 #include "packagewriter/writePackage.h"
-#include "textureencoders/encodeEtc1Image.h"
-#include "textureencoders/encodePvrtc4Image.h"
+#include "texture/encodeEtc1Image.h"
+#include "texture/encodePvrtc4Image.h"
 #include "tools/samplepackage/SamplePictures.h"
 
 namespace {

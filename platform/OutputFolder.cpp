@@ -1,0 +1,272 @@
+#include "platform/OutputFolder.h"
+
+#include <cerrno>
+#include <string_view>
+
+#include "core/FatalError.h"
+#include "platform/Interruption.h"
+
+namespace {
+
+// Where a temporary file goes while it is written; the name marks it as this
+// program's, and the process number and a count keep two apart.
+constexpr std::string_view temporaryPrefix = ".resunpack-partial-";
+
+bool passedOver(std::string_view component) { return component.empty() || component == "."; }
+
+[[noreturn]] void refuse(const PathList& file, std::uint32_t upTo, platform::EntryKind kind, bool wantFolder) {
+    PathList shownPath;
+    for (std::uint32_t i = 0; i < upTo && i < file.count(); ++i) {
+        shownPath.append(StringBuffer(file[i]));
+    }
+    throw RunAborted({"Cannot Write File : " + OutputFolder::shown(shownPath) + " : " +
+                      platform::entryKindText(kind) + " stands where a " + (wantFolder ? "folder" : "file") +
+                      " is needed"},
+                     true);
+}
+
+// A path whose last component can name a file of the folder: not empty,
+// not passed over, not "..".
+bool namesAFile(const PathList& file) {
+    return file.count() != 0 && !passedOver(file.last().view()) && file.last() != "..";
+}
+
+bool isUnsafe(platform::EntryKind kind) {
+    using platform::EntryKind;
+    return kind == EntryKind::link || kind == EntryKind::fifo || kind == EntryKind::device ||
+           kind == EntryKind::socket || kind == EntryKind::other;
+}
+
+} // namespace
+
+void FileSink::write(std::span<const std::uint8_t> bytes) {
+    if (error_ == 0) {
+        error_ = platform::writeAll(file_, bytes);
+    }
+}
+
+OutputFolder::OutputFolder(std::string path) : path_(std::move(path)), handle_(platform::noHandle()) {
+    if (const int error = platform::openFolderPath(path_, handle_); error != 0) {
+        throw RunAborted({"Output Folder : CanNot Enter " + path_ + " : " + platform::errorText(error)}, true);
+    }
+}
+
+OutputFolder::~OutputFolder() {
+    for (const auto& [name, folder] : folders_) {
+        platform::closeHandle(folder);
+    }
+    platform::closeHandle(handle_);
+}
+
+std::string OutputFolder::shown(const PathList& file) { return std::string(file.join('/').view()); }
+
+platform::NativeHandle OutputFolder::folderAt(const PathList& file, std::uint32_t count, bool create, int& error) {
+    error = 0;
+    platform::NativeHandle folder = handle_;
+    std::string key;
+    for (std::uint32_t i = 0; i < count && i < file.count(); ++i) {
+        const std::string name(file[i].view());
+        if (passedOver(name)) {
+            continue;
+        }
+        if (name == "..") {
+            error = EACCES;
+            return platform::noHandle();
+        }
+        key += '/';
+        key += name;
+        if (const auto known = folders_.find(key); known != folders_.end()) {
+            folder = known->second;
+            continue;
+        }
+        platform::NativeHandle next = platform::noHandle();
+        if (const int failure = platform::openFolderAt(folder, name, create, next); failure != 0) {
+            int lookError = 0;
+            const platform::EntryKind kind = platform::entryKind(folder, name, lookError);
+            if (isUnsafe(kind) && lookError == 0) {
+                refuse(file, i + 1U, kind, true);
+            }
+            error = failure;
+            return platform::noHandle();
+        }
+        // A bound on what is kept open; a run that spreads its files over
+        // more folders opens them again.
+        if (folders_.size() >= 256U) {
+            for (const auto& [known, handle] : folders_) {
+                platform::closeHandle(handle);
+            }
+            folders_.clear();
+        }
+        folders_.emplace(key, next);
+        folder = next;
+    }
+    return folder;
+}
+
+std::optional<std::string> OutputFolder::writeInto(const PathList& file,
+                                                   const std::function<int(platform::NativeHandle)>& fill) {
+    if (!namesAFile(file)) {
+        return platform::errorText(EINVAL);
+    }
+    int error = 0;
+    const platform::NativeHandle folder = parentOf(file, true, error);
+    if (error != 0) {
+        return platform::errorText(error);
+    }
+    const std::string finalName(file.last().view());
+    int lookError = 0;
+    const platform::EntryKind existing = platform::entryKind(folder, finalName, lookError);
+    if (isUnsafe(existing) && lookError == 0) {
+        refuse(file, file.count(), existing, false);
+    }
+
+    // A name taken already (a file of the package or a leftover of another
+    // run) is passed over for the next one.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string temporaryName = std::string(temporaryPrefix) + std::to_string(platform::processNumber()) +
+                                          "-" + std::to_string(temporaryCount_++);
+        FileInProgress inProgress(folder, temporaryName);
+        platform::NativeHandle handle = platform::noHandle();
+        error = platform::createNewFileAt(folder, temporaryName, handle);
+        if (error != 0) {
+            inProgress.disown();
+            if (error == EEXIST) {
+                continue;
+            }
+            return platform::errorText(error);
+        }
+        int fillError = 0;
+        try {
+            fillError = fill(handle);
+        } catch (...) {
+            platform::closeHandle(handle);
+            throw;
+        }
+        const int closeError = platform::closeWrittenFile(handle);
+        if (fillError != 0 || closeError != 0) {
+            return platform::errorText(fillError != 0 ? fillError : closeError);
+        }
+        error = inProgress.finish([&] { return platform::replaceAt(folder, temporaryName, finalName); });
+        if (error != 0) {
+            return platform::errorText(error);
+        }
+        return std::nullopt;
+    }
+    return platform::errorText(EEXIST);
+}
+
+std::optional<std::string> OutputFolder::writeFile(const PathList& file, std::span<const std::uint8_t> bytes) {
+    return writeInto(file, [bytes](platform::NativeHandle handle) { return platform::writeAll(handle, bytes); });
+}
+
+std::optional<std::string> OutputFolder::writeFile(const PathList& file,
+                                                   const std::function<void(FileSink&)>& produce) {
+    return writeInto(file, [&produce](platform::NativeHandle handle) {
+        FileSink sink(handle);
+        produce(sink);
+        return sink.error();
+    });
+}
+
+bool OutputFolder::prepareFile(const PathList& file) {
+    if (!namesAFile(file)) {
+        return false;
+    }
+    int error = 0;
+    const platform::NativeHandle folder = parentOf(file, true, error);
+    if (error != 0) {
+        return false;
+    }
+    int lookError = 0;
+    const platform::EntryKind existing = platform::entryKind(folder, std::string(file.last().view()), lookError);
+    if (lookError != 0) {
+        return false;
+    }
+    if (isUnsafe(existing)) {
+        refuse(file, file.count(), existing, false);
+    }
+    return existing == platform::EntryKind::missing || existing == platform::EntryKind::file;
+}
+
+std::optional<std::string> OutputFolder::readFile(const PathList& file, std::uint64_t sizeLimit,
+                                                  std::vector<std::uint8_t>& bytes) {
+    bytes.clear();
+    if (file.count() == 0 || file.last() == "..") {
+        return platform::errorText(EINVAL);
+    }
+    int error = 0;
+    const platform::NativeHandle folder = parentOf(file, false, error);
+    if (error != 0) {
+        return platform::errorText(error);
+    }
+    platform::NativeHandle handle = platform::noHandle();
+    std::uint64_t size = 0;
+    error = platform::openRegularFileAt(folder, std::string(file.last().view()), handle, size);
+    if (error != 0) {
+        int lookError = 0;
+        const platform::EntryKind kind = platform::entryKind(folder, std::string(file.last().view()), lookError);
+        if (kind != platform::EntryKind::file && kind != platform::EntryKind::missing && lookError == 0) {
+            return std::string("not a regular file but ") + platform::entryKindText(kind);
+        }
+        return platform::errorText(error);
+    }
+    struct Closer {
+        platform::NativeHandle handle;
+        ~Closer() { platform::closeHandle(handle); }
+    } closer {handle};
+    if (size > sizeLimit) {
+        return "holds " + std::to_string(size) + " bytes, more than the " + std::to_string(sizeLimit) +
+               " expected at most";
+    }
+    bytes.resize(static_cast<std::size_t>(size));
+    std::size_t filled = 0;
+    // One byte more than the limit is asked for, so a file that grew since
+    // it was measured is noticed without reading on.
+    std::uint8_t probe = 0;
+    for (;;) {
+        std::size_t got = 0;
+        const std::span<std::uint8_t> room = filled < bytes.size()
+                                                 ? std::span<std::uint8_t>(bytes).subspan(filled)
+                                                 : std::span<std::uint8_t>(&probe, 1);
+        if (const int readError = platform::readSome(handle, room, got); readError != 0) {
+            bytes.clear();
+            return platform::errorText(readError);
+        }
+        if (got == 0) {
+            break;
+        }
+        if (filled >= bytes.size()) {
+            bytes.clear();
+            return std::string("grew while it was read");
+        }
+        filled += got;
+    }
+    bytes.resize(filled);
+    return std::nullopt;
+}
+
+std::optional<std::string> OutputFolder::makeFolder(const PathList& folder) {
+    int error = 0;
+    (void)folderAt(folder, folder.count(), true, error);
+    if (error != 0) {
+        return platform::errorText(error);
+    }
+    return std::nullopt;
+}
+
+bool OutputFolder::removeFile(const PathList& file) {
+    if (!namesAFile(file)) {
+        return false;
+    }
+    int error = 0;
+    const platform::NativeHandle folder = parentOf(file, false, error);
+    if (error != 0) {
+        return false;
+    }
+    const std::string name(file.last().view());
+    int lookError = 0;
+    if (platform::entryKind(folder, name, lookError) != platform::EntryKind::file) {
+        return false;
+    }
+    return platform::removeAt(folder, name) == 0;
+}

@@ -1,0 +1,105 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "core/PathList.h"
+#include "platform/Platform.h"
+
+// Receives the bytes of an output file as they are produced (see
+// OutputFolder::writeFile). The first failed write is kept and later writes
+// are dropped; the file is then not kept.
+class FileSink {
+public:
+    void write(std::span<const std::uint8_t> bytes);
+    int error() const { return error_; }
+
+private:
+    friend class OutputFolder;
+    explicit FileSink(platform::NativeHandle file) : file_(file) {}
+    platform::NativeHandle file_;
+    int error_ = 0;
+};
+
+// The output folder, held open for the whole run. Every file and folder of
+// the run is reached relative to it, one path component at a time, never
+// through a link, so nothing outside it is created, written, replaced or
+// removed, whatever it held before the run. A link, FIFO, device or socket
+// where the run needs a folder or a file ends the run (RunAborted, naming the
+// path). Paths below it are packet paths (PathList); empty and "."
+// components are passed over, ".." is refused.
+//
+// Every file is written under a temporary name in its folder and given its
+// final name only once it is complete and closed (see FileInProgress), so a
+// file under its final name is always whole, and a failed write leaves what
+// was there before.
+class OutputFolder {
+public:
+    // Opens the folder at the system path `path`, creating it and its missing
+    // ancestors. The folder itself may be a link the user made. Throws
+    // RunAborted ("Output Folder : CanNot Enter <path> : <reason>", with the
+    // pause) when it cannot be opened.
+    explicit OutputFolder(std::string path);
+    OutputFolder(const OutputFolder&) = delete;
+    OutputFolder& operator=(const OutputFolder&) = delete;
+    ~OutputFolder();
+
+    // The folder's path as the user gave it.
+    const std::string& path() const { return path_; }
+
+    // Writes `bytes` as the file at `file`, creating its missing folders.
+    // Nothing on success, else the system's reason (the file at that name
+    // is then as it was).
+    std::optional<std::string> writeFile(const PathList& file, std::span<const std::uint8_t> bytes);
+    // The same for content that `produce` hands to its sink piece by piece.
+    // An exception from `produce` removes the temporary file and goes on.
+    std::optional<std::string> writeFile(const PathList& file, const std::function<void(FileSink&)>& produce);
+
+    // For a file the caller would write and, all going well, remove again at
+    // once: does what writing it does before any byte is written (makes its
+    // missing folders, refuses a link or special file at its name) and says
+    // whether the write may be left out. True when nothing or a regular file
+    // is at its name; false when the way or the name holds anything else, so
+    // that writing it is the one way to meet what writing meets there.
+    bool prepareFile(const PathList& file);
+
+    // Reads the regular file at `file` into `bytes`. Fails with a reason for
+    // a link, a FIFO, a device, a socket, a folder, or a file larger than
+    // `sizeLimit`; never reads more than sizeLimit + 1 bytes.
+    std::optional<std::string> readFile(const PathList& file, std::uint64_t sizeLimit,
+                                        std::vector<std::uint8_t>& bytes);
+
+    // Makes the folder at `folder` with its missing parents. Nothing on
+    // success, else the system's reason.
+    std::optional<std::string> makeFolder(const PathList& folder);
+
+    // Removes the regular file at `file`; a link or anything else there, or
+    // a missing folder on the way, is left alone. True when a file went.
+    bool removeFile(const PathList& file);
+
+    // A path below the output folder as messages show it.
+    static std::string shown(const PathList& file);
+
+private:
+    // The folder named by the first `count` components of `path`, opened
+    // (and made) component by component; noHandle with `error` set when an
+    // ordinary failure stops the way.
+    platform::NativeHandle folderAt(const PathList& path, std::uint32_t count, bool create, int& error);
+    platform::NativeHandle parentOf(const PathList& file, bool create, int& error) {
+        return folderAt(file, file.count() == 0 ? 0U : file.count() - 1U, create, error);
+    }
+    std::optional<std::string> writeInto(const PathList& file,
+                                         const std::function<int(platform::NativeHandle)>& fill);
+
+    std::string path_;
+    platform::NativeHandle handle_;
+    // Folders below the output folder opened so far, by their path: a packet
+    // writes thousands of files into a few folders.
+    std::unordered_map<std::string, platform::NativeHandle> folders_;
+    std::uint64_t temporaryCount_ = 0;
+};

@@ -1,0 +1,164 @@
+#include "platform/windowsName.h"
+
+#include <cstdint>
+#include <optional>
+
+namespace {
+
+char upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool equalsUpper(std::string_view text, std::string_view upperCase) {
+    if (text.size() != upperCase.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (upper(text[i]) != upperCase[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// True for the device names, compared on the part before the first dot with
+// its trailing blanks dropped, as Windows compares them.
+bool isDeviceName(std::string_view component) {
+    std::string_view base = component.substr(0, component.find('.'));
+    while (!base.empty() && base.back() == ' ') {
+        base.remove_suffix(1);
+    }
+    for (const std::string_view device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"}) {
+        if (equalsUpper(base, device)) {
+            return true;
+        }
+    }
+    if (base.size() < 4 || !(equalsUpper(base.substr(0, 3), "COM") || equalsUpper(base.substr(0, 3), "LPT"))) {
+        return false;
+    }
+    const std::string_view number = base.substr(3);
+    if (number.size() == 1) {
+        return number[0] >= '1' && number[0] <= '9';
+    }
+    // Superscript one, two and three in UTF-8.
+    return number == "\xC2\xB9" || number == "\xC2\xB2" || number == "\xC2\xB3";
+}
+
+// The code point of the UTF-8 sequence at `at`, advancing `at`; nothing
+// when the bytes there are not a valid, shortest sequence.
+std::optional<char32_t> decodeUtf8(std::string_view bytes, std::size_t& at) {
+    const auto lead = static_cast<std::uint8_t>(bytes[at]);
+    std::size_t length = 0;
+    char32_t value = 0;
+    char32_t least = 0;
+    if (lead < 0x80) {
+        ++at;
+        return lead;
+    } else if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        value = lead & 0x1FU;
+        least = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        value = lead & 0x0FU;
+        least = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        value = lead & 0x07U;
+        least = 0x10000;
+    } else {
+        return std::nullopt;
+    }
+    if (bytes.size() - at < length) {
+        return std::nullopt;
+    }
+    for (std::size_t i = 1; i < length; ++i) {
+        const auto next = static_cast<std::uint8_t>(bytes[at + i]);
+        if ((next & 0xC0U) != 0x80U) {
+            return std::nullopt;
+        }
+        value = (value << 6U) | (next & 0x3FU);
+    }
+    if (value < least || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
+        return std::nullopt;
+    }
+    at += length;
+    return value;
+}
+
+void appendUtf16(std::u16string& out, char32_t value) {
+    if (value < 0x10000) {
+        out.push_back(static_cast<char16_t>(value));
+        return;
+    }
+    value -= 0x10000;
+    out.push_back(static_cast<char16_t>(0xD800U + (value >> 10U)));
+    out.push_back(static_cast<char16_t>(0xDC00U + (value & 0x3FFU)));
+}
+
+} // namespace
+
+const char* windowsNameFault(std::string_view component) {
+    if (component.empty() || component == ".") {
+        return nullptr;
+    }
+    if (component == "..") {
+        return "climbs out of the output folder";
+    }
+    if (component.find(':') != std::string_view::npos) {
+        return "names a drive or an alternate data stream on Windows";
+    }
+    if (component.back() == '.' || component.back() == ' ') {
+        return "ends in a dot or a space, which Windows drops";
+    }
+    if (isDeviceName(component)) {
+        return "is a device name on Windows";
+    }
+    return nullptr;
+}
+
+std::u16string windowsNameOf(std::string_view bytes) {
+    std::u16string name;
+    name.reserve(bytes.size());
+    for (std::size_t at = 0; at < bytes.size();) {
+        const std::optional<char32_t> value = decodeUtf8(bytes, at);
+        if (!value) {
+            name.clear();
+            for (const char c : bytes) {
+                name.push_back(static_cast<char16_t>(static_cast<unsigned char>(c)));
+            }
+            return name;
+        }
+        appendUtf16(name, *value);
+    }
+    return name;
+}
+
+std::string utf8Of(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char32_t value = text[i];
+        if (value >= 0xD800 && value <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
+            value = 0x10000 + ((value - 0xD800) << 10U) + (text[i + 1] - 0xDC00U);
+            ++i;
+        } else if (value >= 0xD800 && value <= 0xDFFF) {
+            value = 0xFFFD;
+        }
+        if (value < 0x80) {
+            out.push_back(static_cast<char>(value));
+        } else if (value < 0x800) {
+            out.push_back(static_cast<char>(0xC0U | (value >> 6U)));
+            out.push_back(static_cast<char>(0x80U | (value & 0x3FU)));
+        } else if (value < 0x10000) {
+            out.push_back(static_cast<char>(0xE0U | (value >> 12U)));
+            out.push_back(static_cast<char>(0x80U | ((value >> 6U) & 0x3FU)));
+            out.push_back(static_cast<char>(0x80U | (value & 0x3FU)));
+        } else {
+            out.push_back(static_cast<char>(0xF0U | (value >> 18U)));
+            out.push_back(static_cast<char>(0x80U | ((value >> 12U) & 0x3FU)));
+            out.push_back(static_cast<char>(0x80U | ((value >> 6U) & 0x3FU)));
+            out.push_back(static_cast<char>(0x80U | (value & 0x3FU)));
+        }
+    }
+    return out;
+}
