@@ -152,7 +152,7 @@ struct FreeBuffer {
 } // namespace
 
 // Chosen by measurement against libpng's defaults on the benchmark package's
-// atlases and on photographs (README, "--compression"). Level 6 is smaller
+// atlases and on photographs (docs/performance.md). Level 6 is smaller
 // than libpng on the atlases at three to four times its speed, but a few
 // percent larger on photographs: their filtered bytes are mostly noise, and
 // only libdeflate's near-optimal parsing (levels 10 and up) beats libpng
