@@ -14,6 +14,7 @@ std::string_view packageFileName(std::string_view path) {
 
 } // namespace
 
+#include "app/usageFile.h"
 #include "atlas/OutputBudget.h"
 
 std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& arguments, std::string& error) {
@@ -126,51 +127,5 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& argu
 }
 
 std::string usageText() {
-    return "Usage: resunpack                      (interactive: asks for the files)\n"
-           "       resunpack PACKAGE... [-f INDEX] [-o OUTDIR] [--skip-unknown] [--jobs N]\n"
-           "                 [--max-output SIZE] [--compression fast|default|best]\n"
-           "                 [--all] [--only PATTERN]... [--keep-extracted]\n"
-           "       resunpack --list PACKAGE... [-f INDEX] [--only PATTERN]...\n"
-           "\n"
-           "Unpacks the image resources of a resource package (.obb, .rsb, .rsb.smf):\n"
-           "writes Information.json, the packet files under Temp and every atlas as a\n"
-           "PNG under OutPut, in the output folder.\n"
-           "\n"
-           "  PACKAGE...        the package files, unpacked one after the other; one\n"
-           "                    that fails does not stop the next, the answer 0 at the\n"
-           "                    unlisted-format question stops them all\n"
-           "  -f INDEX          the TextureFormat index file (JSON); asked for when absent\n"
-           "  -o OUTDIR         output folder (default: \"~\" + package name, beside the\n"
-           "                    package); with several packages, OUTDIR/~NAME for each\n"
-           "  --skip-unknown    skip atlases whose format code the index file does not list\n"
-           "  -j, --jobs N      threads that inflate, decode and encode (default: one\n"
-           "                    per core)\n"
-           "  --max-output SIZE stop a run that would extract more bytes plus 4 per\n"
-           "                    decoded pixel than SIZE (K, M, G, T: powers of 1024;\n"
-           "                    default: 10000 times the package's size, at least 256M)\n"
-           "  --compression fast|default|best\n"
-           "                    PNG size against speed (the pixels are the same): default\n"
-           "                    no larger than libpng's and several times as fast on\n"
-           "                    most atlases (detailed images take about libpng's time),\n"
-           "                    fast a little larger and quicker, best the smallest and\n"
-           "                    slowest\n"
-           "  --all             also extract the packets that hold no atlases, under Temp\n"
-           "  --only PATTERN    work only on the files whose path inside their packet\n"
-           "                    matches; repeatable (a file matching any one is taken).\n"
-           "                    '*' and '?' match within a folder name, a \"**\" component\n"
-           "                    any number of folders; '/' and '\\' both separate folders\n"
-           "  --keep-extracted  keep each decoded atlas's extracted file under Temp\n"
-           "  --list            write nothing; print one line per file of every packet,\n"
-           "                    8 tab-separated fields: subgroup, path, size in bytes,\n"
-           "                    compressed (yes/no), then for atlases width, height,\n"
-           "                    format code and (with -f) format name, else empty.\n"
-           "                    Tab, line end, carriage return and '\\' in names are\n"
-           "                    written as \\t, \\n, \\r and \\\\, other control bytes as \\xNN.\n"
-           "                    Nothing else goes to the output; errors go to the\n"
-           "                    error stream\n"
-           "  -h, --help        this text\n"
-           "  --version         the version\n"
-           "\n"
-           "Exit status: 0 when every package's run completes, 1 when one ended early or\n"
-           "an atlas failed, 2 for a bad command line.\n";
+    return std::string(usageFile());
 }

@@ -2,6 +2,7 @@
 #include <exception>
 #include <new>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
@@ -40,7 +41,12 @@ int run(int argc, char** argv) {
         return exitSuccess;
     }
     if (options->showVersion) {
-        std::puts("resunpack " RESUNPACK_VERSION);
+        // The commit is empty when the sources did not come from git.
+        std::string version = "resunpack " RESUNPACK_VERSION;
+        if (!std::string_view(RESUNPACK_COMMIT).empty()) {
+            version += " (commit " RESUNPACK_COMMIT ")";
+        }
+        std::puts(version.c_str());
         return exitSuccess;
     }
     if (options->list) {
