@@ -1,20 +1,11 @@
 #include "app/CommandLine.h"
 
 #include <charconv>
-#include <set>
 #include <string_view>
 
-namespace {
-
-// The package's own file name: the text after its last '/' or '\'.
-std::string_view packageFileName(std::string_view path) {
-    const std::size_t cut = path.find_last_of("/\\");
-    return cut == std::string_view::npos ? path : path.substr(cut + 1);
-}
-
-} // namespace
-
 #include "atlas/OutputBudget.h"
+#include "platform/FileSystem.h"
+#include "platform/Platform.h"
 
 std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& arguments, std::string& error) {
     CommandLine line;
@@ -112,14 +103,21 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& argu
         return std::nullopt;
     }
     if (line.outputFolder && line.packagePaths.size() > 1 && !line.list) {
-        // Each package goes to OUTDIR/~name: two of the same name would share a folder.
-        std::set<std::string_view> names;
+        // Each package goes to OUTDIR/~name: two whose names the system takes
+        // for one (on Windows, names differing in letter case) would share a
+        // folder. The packages dropped on the program at once are a few
+        // thousand at most, so every pair is compared.
+        std::vector<std::string> names;
         for (const std::string& path : line.packagePaths) {
-            if (!names.insert(packageFileName(path)).second) {
-                error = "two packages named " + std::string(packageFileName(path)) + " would share the folder " +
-                        *line.outputFolder + "/~" + std::string(packageFileName(path));
-                return std::nullopt;
+            std::string name = fileNameOf(path);
+            for (const std::string& earlier : names) {
+                if (platform::sameEntryName(earlier, name)) {
+                    error = "two packages named " + earlier + (earlier == name ? "" : " and " + name) +
+                            " would share the folder " + *line.outputFolder + "/~" + name;
+                    return std::nullopt;
+                }
             }
+            names.push_back(std::move(name));
         }
     }
     return line;
@@ -139,7 +137,8 @@ std::string usageText() {
            "  PACKAGE...        the package files, unpacked one after the other; one\n"
            "                    that fails does not stop the next, the answer 0 at the\n"
            "                    unlisted-format question stops them all\n"
-           "  -f INDEX          the TextureFormat index file (JSON); asked for when absent\n"
+           "  -f INDEX          the TextureFormat index file (JSON); when absent, asked for\n"
+           "                    once, with the first package, and used for them all\n"
            "  -o OUTDIR         output folder (default: \"~\" + package name, beside the\n"
            "                    package); with several packages, OUTDIR/~NAME for each\n"
            "  --skip-unknown    skip atlases whose format code the index file does not list\n"
@@ -172,5 +171,8 @@ std::string usageText() {
            "  --version         the version\n"
            "\n"
            "Exit status: 0 when every package's run completes, 1 when one ended early or\n"
-           "an atlas failed, 2 for a bad command line.\n";
+           "an atlas failed, 2 for a bad command line.\n"
+           "\n"
+           "On Windows, a run that has its console window to itself (packages dropped on\n"
+           "resunpack.exe, or opened with it) waits for a key before the window closes.\n";
 }
