@@ -128,6 +128,10 @@ std::wstring systemPath(const std::string& path) {
         return given;
     }
     const std::wstring full = fullPathOf(given);
+    // A device ("NUL" becomes "\\.\NUL") stays as the system named it.
+    if (full.starts_with(L"\\\\?\\") || full.starts_with(L"\\\\.\\")) {
+        return full;
+    }
     if (full.starts_with(L"\\\\")) {
         return L"\\\\?\\UNC\\" + full.substr(2);
     }

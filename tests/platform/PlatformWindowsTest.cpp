@@ -257,6 +257,8 @@ TEST(PlatformWindows, FoldersAndFilesAreToldApart) {
     std::uint64_t size = 0;
     EXPECT_EQ(platform::openRegularFileAt(out.handle, "folder", file, size), EISDIR);
     EXPECT_EQ(platform::openRegularFilePath(utf8(temp.path() / "folder"), file, size), EISDIR);
+    // A device named by the user is opened as the device, and refused.
+    EXPECT_EQ(platform::openRegularFilePath("NUL", file, size), EINVAL);
     ASSERT_EQ(platform::openRegularFileAt(out.handle, "file", file, size), 0);
     platform::closeHandle(file);
     EXPECT_EQ(size, 1U);
