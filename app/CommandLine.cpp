@@ -1,21 +1,12 @@
 #include "app/CommandLine.h"
 
 #include <charconv>
-#include <set>
 #include <string_view>
-
-namespace {
-
-// The package's own file name: the text after its last '/' or '\'.
-std::string_view packageFileName(std::string_view path) {
-    const std::size_t cut = path.find_last_of("/\\");
-    return cut == std::string_view::npos ? path : path.substr(cut + 1);
-}
-
-} // namespace
 
 #include "app/usageFile.h"
 #include "atlas/OutputBudget.h"
+#include "platform/FileSystem.h"
+#include "platform/Platform.h"
 
 std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& arguments, std::string& error) {
     CommandLine line;
@@ -113,14 +104,21 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& argu
         return std::nullopt;
     }
     if (line.outputFolder && line.packagePaths.size() > 1 && !line.list) {
-        // Each package goes to OUTDIR/~name: two of the same name would share a folder.
-        std::set<std::string_view> names;
+        // Each package goes to OUTDIR/~name: two whose names the system takes
+        // for one (on Windows, names differing in letter case) would share a
+        // folder. The packages dropped on the program at once are a few
+        // thousand at most, so every pair is compared.
+        std::vector<std::string> names;
         for (const std::string& path : line.packagePaths) {
-            if (!names.insert(packageFileName(path)).second) {
-                error = "two packages named " + std::string(packageFileName(path)) + " would share the folder " +
-                        *line.outputFolder + "/~" + std::string(packageFileName(path));
-                return std::nullopt;
+            std::string name = fileNameOf(path);
+            for (const std::string& earlier : names) {
+                if (platform::sameEntryName(earlier, name)) {
+                    error = "two packages named " + earlier + (earlier == name ? "" : " and " + name) +
+                            " would share the folder " + *line.outputFolder + "/~" + name;
+                    return std::nullopt;
+                }
             }
+            names.push_back(std::move(name));
         }
     }
     return line;

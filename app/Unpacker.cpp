@@ -78,7 +78,7 @@ auto withMemoryFor(const char* purpose, Stage&& stage) {
 } // namespace
 
 int processPackage(Console& console, OutputFolder& folder, const CommandLine& options, const StringBuffer& fileName,
-                   std::span<const std::uint8_t> packageBuffer) {
+                   std::span<const std::uint8_t> packageBuffer, std::string* chosenIndexPath) {
     console.line("Now Analysis ResourcePackage Information");
     PackageRecords records;
     withMemoryFor("the package's records", [&] { readPackage(packageBuffer, records); });
@@ -95,6 +95,7 @@ int processPackage(Console& console, OutputFolder& folder, const CommandLine& op
     settings.selection = FileSelection(options.onlyPatterns);
     settings.keepExtracted = options.keepExtracted;
     settings.compression = options.compression;
+    settings.chosenIndexPath = chosenIndexPath;
     const bool allWritten = withMemoryFor(
         "the atlas output", [&] { return unpackAtlases(console, folder, settings, packageBuffer, records); });
     console.line("Finish : OutPut Atlas Resource");
@@ -104,9 +105,10 @@ int processPackage(Console& console, OutputFolder& folder, const CommandLine& op
 namespace {
 
 // The run for one package, as runUnpacker describes it. `exitRequested` is
-// set when the user answered the unlisted-format prompt with 0.
+// set when the user answered the unlisted-format prompt with 0;
+// `chosenIndexPath` receives the path the index file was read from.
 int unpackPackage(Console& console, const CommandLine& options, const std::optional<std::string>& packagePath,
-                  bool& exitRequested) {
+                  bool& exitRequested, std::string& chosenIndexPath) {
     printBanner(console);
 
     const std::string selected = chooseFile(console, packagePath);
@@ -125,7 +127,8 @@ int unpackPackage(Console& console, const CommandLine& options, const std::optio
     try {
         OutputFolder folder(outputFolderFor(console, selected, options));
         status =
-            processPackage(console, folder, options, StringBuffer::fromBytes(fileNameOf(selected)), package->view());
+            processPackage(console, folder, options, StringBuffer::fromBytes(fileNameOf(selected)), package->view(),
+                           &chosenIndexPath);
     } catch (const PackageFormatError& error) {
         console.line("ResourcePackage : Format Error");
         console.line(std::string("\t") + error.what());
@@ -147,15 +150,22 @@ int unpackPackage(Console& console, const CommandLine& options, const std::optio
 } // namespace
 
 int runUnpacker(Console& console, const CommandLine& options) {
+    std::string chosenIndexPath;
     if (options.packagePaths.empty()) {
         bool exitRequested = false;
-        return unpackPackage(console, options, std::nullopt, exitRequested);
+        return unpackPackage(console, options, std::nullopt, exitRequested, chosenIndexPath);
     }
+    // The index file asked for with the first package serves the others too
+    // (several packages dropped on the program at once).
+    CommandLine current = options;
     int status = exitSuccess;
     for (const std::string& path : options.packagePaths) {
         bool exitRequested = false;
-        if (unpackPackage(console, options, path, exitRequested) != exitSuccess) {
+        if (unpackPackage(console, current, path, exitRequested, chosenIndexPath) != exitSuccess) {
             status = exitFailure;
+        }
+        if (!current.indexPath && !chosenIndexPath.empty()) {
+            current.indexPath = chosenIndexPath;
         }
         if (exitRequested) {
             break;

@@ -8,6 +8,7 @@
 
 #include "app/CommandLine.h"
 #include "app/Unpacker.h"
+#include "app/closingWait.h"
 #include "app/listPackages.h"
 #include "platform/Console.h"
 #include "platform/Platform.h"
@@ -58,14 +59,24 @@ int run(int argc, char** argv) {
     return runUnpacker(console, *options);
 }
 
-} // namespace
+// The wait before a console window made for this run closes (see
+// waitsBeforeClosing), whatever the run's end.
+void waitBeforeClosing() {
+    std::fputs("Press any key to close this window . . .", stdout);
+    std::fflush(stdout);
+    platform::waitForKey(stdin);
+    std::fputs("\n", stdout);
+    std::fflush(stdout);
+}
 
-int main(int argc, char** argv) {
+int guardedRun(int argc, char** argv, bool& holdWindow) {
     // The one outermost handler: whatever no stage turned into a message of
     // its own ends the run here with one, never by std::terminate.
     try {
         platform::returnLargeBlocksPromptly();
         platform::prepareConsole();
+        holdWindow = waitsBeforeClosing(argc > 1, platform::consoleProcessCount(), platform::isTerminal(stdin),
+                                        platform::isTerminal(stdout));
         // Before any other thread exists, so that only the watcher takes the signals.
         watchForInterruptions();
         return run(argc, argv);
@@ -76,4 +87,15 @@ int main(int argc, char** argv) {
     } catch (const std::exception& error) {
         return endUnexpectedly("Error: ", error.what());
     }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    bool holdWindow = false;
+    const int status = guardedRun(argc, argv, holdWindow);
+    if (holdWindow) {
+        waitBeforeClosing();
+    }
+    return status;
 }

@@ -442,7 +442,7 @@ private:
 
 bool unpackAtlases(Console& console, OutputFolder& folder, const AtlasOutputSettings& settings, ByteSpan package,
                    const PackageRecords& records) {
-    const TextureFormatIndex formats = loadTextureFormatIndex(console, settings.indexPath);
+    const TextureFormatIndex formats = loadTextureFormatIndex(console, settings.indexPath, settings.chosenIndexPath);
     AtlasStage stage(console, folder, settings, formats, package, records);
     return stage.run();
 }

@@ -20,6 +20,7 @@ struct AtlasOutputSettings {
     FileSelection selection;              // the files extracted and atlases decoded
     bool keepExtracted = false;           // a decoded atlas keeps its file under "Temp"
     PngCompression compression = PngCompression::standard; // the PNG encoder's settings
+    std::string* chosenIndexPath = nullptr; // when set, receives the path the index file was read from
 };
 
 // Asks for the texture-format index file, then extracts every atlas-bearing

@@ -12,11 +12,16 @@ constexpr std::uint64_t indexFileSizeLimit = std::uint64_t{64} << 20U;
 
 } // namespace
 
-TextureFormatIndex loadTextureFormatIndex(Console& console, const std::optional<std::string>& givenPath) {
+TextureFormatIndex loadTextureFormatIndex(Console& console, const std::optional<std::string>& givenPath,
+                                          std::string* chosenPath) {
     console.line("Please Choose TextureFormat Index Information File");
     const std::string path = chooseFile(console, givenPath);
     console.line("InPut : " + path);
-    return readTextureFormatIndexFile(path);
+    TextureFormatIndex table = readTextureFormatIndexFile(path);
+    if (chosenPath != nullptr) {
+        *chosenPath = path;
+    }
+    return table;
 }
 
 TextureFormatIndex readTextureFormatIndexFile(const std::string& path) {

@@ -25,14 +25,7 @@ std::string resolveChosenPath(std::string_view reply, const std::string& current
     if (home && (path == "~" || path.starts_with("~/"))) {
         path = *home + path.substr(1);
     }
-    if (!platform::isAbsolutePath(path) && !currentFolder.empty()) {
-        std::string absolute = currentFolder;
-        if (absolute.back() != pathSeparator && absolute.back() != '/') {
-            absolute.push_back(pathSeparator);
-        }
-        path = absolute + path;
-    }
-    return path;
+    return platform::absolutePath(path, currentFolder);
 }
 
 std::string chooseFile(Console& console, const std::optional<std::string>& given) {

@@ -37,11 +37,27 @@ void prepareConsole();
 std::optional<std::string> fileFromDialog();
 // The process's current directory as a full path, or nothing if it cannot be read.
 std::optional<std::string> currentDirectory();
-// True when `path` is absolute on this platform.
+// True when `path` is absolute on this platform. On Windows a path that
+// depends on a drive's current folder ("C:x") or on the current drive ("\x")
+// is not.
 bool isAbsolutePath(const std::string& path);
+// `path` as a full path: itself when absolute, else taken against
+// `currentFolder` (itself when that is empty). On Windows "C:x" is taken
+// against drive C's current folder and "\x" against the current drive's
+// root, as the system takes them.
+std::string absolutePath(const std::string& path, const std::string& currentFolder);
+// True when the two names of entries in one folder name the same entry: on
+// POSIX the same bytes; on Windows the same name without regard to letter
+// case once the system has dropped trailing dots and spaces.
+bool sameEntryName(const std::string& first, const std::string& second);
+// How many processes share the console this one is attached to, or nothing
+// when it has none or the platform cannot tell (POSIX). One means that the
+// console was made for this run alone, and closes when it ends.
+std::optional<unsigned> consoleProcessCount();
 // The user's home folder, or nothing.
 std::optional<std::string> homeFolder();
-// True when the stream is attached to a terminal.
+// True when the stream is attached to a terminal (Windows: to a console; a
+// character device such as NUL is not one).
 bool isTerminal(std::FILE* stream);
 // Waits for one key: one key press when `in` is a terminal (no Enter needed),
 // otherwise one character. End of input ends the wait. The terminal's

@@ -48,6 +48,17 @@ std::optional<std::string> currentDirectory() {
 
 bool isAbsolutePath(const std::string& path) { return !path.empty() && path[0] == '/'; }
 
+std::string absolutePath(const std::string& path, const std::string& currentFolder) {
+    if (isAbsolutePath(path) || currentFolder.empty()) {
+        return path;
+    }
+    return currentFolder + (currentFolder.back() == '/' ? "" : "/") + path;
+}
+
+bool sameEntryName(const std::string& first, const std::string& second) { return first == second; }
+
+std::optional<unsigned> consoleProcessCount() { return std::nullopt; }
+
 std::optional<std::string> homeFolder() {
     const char* home = std::getenv("HOME");
     if (home == nullptr || *home == '\0') {

@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <limits>
 #include <vector>
 
@@ -21,6 +20,7 @@
 #include <io.h>
 #include <shellapi.h>
 
+#include "platform/reparseTag.h"
 #include "platform/windowsName.h"
 
 // The Windows side of the platform layer. Every path goes to the system as
@@ -28,8 +28,10 @@
 // the output folder is held as a handle opened without FILE_SHARE_DELETE, so
 // it cannot be renamed or removed while the run holds it; a name in it is
 // reached through the handle's own full path ("\\?\" form, in which Windows
-// gives no name a special meaning), and reparse points (symbolic links,
-// junctions, mount points) are opened as themselves and refused.
+// gives no name a special meaning), and reparse points that lead elsewhere
+// (symbolic links, junctions, mount points) are opened as themselves and
+// refused. Paths the user gives are made full and put in the "\\?\" form
+// before they reach the system, so that no length limit applies to them.
 
 namespace platform {
 
@@ -97,6 +99,48 @@ int lastError() {
     return error != 0 ? error : EIO;
 }
 
+// What GetFullPathNameW makes of a path: a full path, "." and ".." taken
+// away, "C:x" against drive C's current folder; the path itself when the
+// system cannot say.
+std::wstring fullPathOf(const std::wstring& path) {
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD length =
+            ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
+        if (length == 0) {
+            return path;
+        }
+        if (length < buffer.size()) {
+            return std::wstring(buffer.data(), length);
+        }
+        buffer.resize(length + 1U);
+    }
+}
+
+// The path the user gave as the system is to be handed it: full, in the
+// "\\?\" form ("\\?\UNC\server\share\..." for a share), in which no
+// MAX_PATH limit applies. The text is taken as Windows takes it first
+// (trailing dots and spaces dropped, '/' as '\'), since the "\\?\" form
+// would keep them.
+std::wstring systemPath(const std::string& path) {
+    const std::wstring given = wide(path);
+    if (given.starts_with(L"\\\\?\\") || given.starts_with(L"\\\\.\\")) {
+        return given;
+    }
+    const std::wstring full = fullPathOf(given);
+    // A device ("NUL" becomes "\\.\NUL") stays as the system named it.
+    if (full.starts_with(L"\\\\?\\") || full.starts_with(L"\\\\.\\")) {
+        return full;
+    }
+    if (full.starts_with(L"\\\\")) {
+        return L"\\\\?\\UNC\\" + full.substr(2);
+    }
+    if (full.size() >= 3 && full[1] == L':' && full[2] == L'\\') {
+        return L"\\\\?\\" + full;
+    }
+    return full;
+}
+
 // The full path of an open file or folder, in the "\\?\" form.
 int finalPath(NativeHandle folder, std::wstring& path) {
     std::vector<wchar_t> buffer(MAX_PATH);
@@ -130,8 +174,10 @@ int pathIn(NativeHandle folder, const std::string& name, std::wstring& path) {
     return 0;
 }
 
-EntryKind kindOf(DWORD attributes) {
-    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+// The kind of an entry from its attributes and, for a reparse point, its
+// tag: only a tag that names another entry makes it a link (reparseTag.h).
+EntryKind kindOf(DWORD attributes, DWORD reparseTag) {
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && reparseTagLeadsElsewhere(reparseTag)) {
         return EntryKind::link;
     }
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
@@ -148,16 +194,62 @@ EntryKind kindOf(DWORD attributes) {
 // cannot be read. A file system may follow a link without saying so in the
 // handle's attributes: wine follows a Unix symbolic link even when asked for
 // the reparse point itself. The handle's own full path then names the link's
-// target. Letter case may differ: the system gives the name as stored.
+// target. Letter case may differ: the system gives the name as stored. So
+// may the form of a name: a short (8.3) name such as "LONGNA~1.TXT" opens
+// the entry of the long name, which the handle's path then gives. The path
+// asked for is then compared again with its last name (the folder's part is
+// a handle's own full path, long already) as the folder lists it: the long
+// name of that entry itself, never of what a link points to.
 int checkAt(HANDLE handle, const std::wstring& path) {
     std::wstring reached;
     if (const int error = finalPath(handle, reached); error != 0) {
         return error;
     }
-    return ::CompareStringOrdinal(reached.data(), static_cast<int>(reached.size()), path.data(),
-                                  static_cast<int>(path.size()), TRUE) == CSTR_EQUAL
-               ? 0
-               : ELOOP;
+    const auto same = [&reached](const std::wstring& other) {
+        return ::CompareStringOrdinal(reached.data(), static_cast<int>(reached.size()), other.data(),
+                                      static_cast<int>(other.size()), TRUE) == CSTR_EQUAL;
+    };
+    if (same(path)) {
+        return 0;
+    }
+    const std::size_t cut = path.find_last_of(L'\\');
+    // A search would take these for wildcards.
+    if (cut == path.npos || path.find_first_of(L"*?<>\"", cut) != path.npos) {
+        return ELOOP;
+    }
+    WIN32_FIND_DATAW listed {};
+    const HANDLE search = ::FindFirstFileW(path.c_str(), &listed);
+    if (search == INVALID_HANDLE_VALUE) {
+        return ELOOP;
+    }
+    ::FindClose(search);
+    return same(path.substr(0, cut + 1) + listed.cFileName) ? 0 : ELOOP;
+}
+
+// The kind of the entry an open handle holds, or the reason it cannot be
+// told.
+int kindOfHandle(HANDLE handle, EntryKind& kind) {
+    FILE_ATTRIBUTE_TAG_INFO information {};
+    if (::GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &information, sizeof information) != 0) {
+        kind = kindOf(information.FileAttributes, information.ReparseTag);
+        return 0;
+    }
+    // Without the tag, a reparse point counts as a link.
+    BY_HANDLE_FILE_INFORMATION basic {};
+    if (::GetFileInformationByHandle(handle, &basic) == 0) {
+        return lastError();
+    }
+    kind = kindOf(basic.dwFileAttributes, 0);
+    return 0;
+}
+
+// True when the two handles hold the same file.
+bool sameFile(HANDLE first, HANDLE second) {
+    BY_HANDLE_FILE_INFORMATION one {};
+    BY_HANDLE_FILE_INFORMATION two {};
+    return ::GetFileInformationByHandle(first, &one) != 0 && ::GetFileInformationByHandle(second, &two) != 0 &&
+           one.dwVolumeSerialNumber == two.dwVolumeSerialNumber && one.nFileIndexHigh == two.nFileIndexHigh &&
+           one.nFileIndexLow == two.nFileIndexLow;
 }
 
 constexpr DWORD folderAccess = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
@@ -165,13 +257,11 @@ constexpr DWORD folderAccess = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_A
 // Keeps an opened folder, or closes what is no folder with the reason. With
 // `openedAt`, the handle must also be at that path (see checkAt).
 int keepFolder(HANDLE handle, NativeHandle& folder, const std::wstring* openedAt = nullptr) {
-    BY_HANDLE_FILE_INFORMATION information {};
-    if (::GetFileInformationByHandle(handle, &information) == 0) {
-        const int error = lastError();
+    EntryKind kind = EntryKind::other;
+    if (const int error = kindOfHandle(handle, kind); error != 0) {
         ::CloseHandle(handle);
         return error;
     }
-    const EntryKind kind = kindOf(information.dwFileAttributes);
     if (const int error = openedAt != nullptr ? checkAt(handle, *openedAt) : 0; error != 0) {
         ::CloseHandle(handle);
         return error;
@@ -199,10 +289,14 @@ int keepRegularFile(HANDLE handle, NativeHandle& file, std::uint64_t& size, cons
     if (::GetFileInformationByHandle(handle, &information) == 0) {
         return fail(lastError());
     }
+    EntryKind kind = EntryKind::other;
+    if (const int error = kindOfHandle(handle, kind); error != 0) {
+        return fail(error);
+    }
     if (const int error = openedAt != nullptr ? checkAt(handle, *openedAt) : 0; error != 0) {
         return fail(error);
     }
-    switch (kindOf(information.dwFileAttributes)) {
+    switch (kind) {
     case EntryKind::file:
         break;
     case EntryKind::folder:
@@ -295,14 +389,64 @@ std::optional<std::string> currentDirectory() {
     return narrow(std::wstring_view(buffer.data(), written));
 }
 
-bool isAbsolutePath(const std::string& path) {
-    // "C:\x", "C:x" (a drive's own current folder: not to be put below
-    // another folder), "\x" (the current drive's root) and "\\server\share".
-    if (!path.empty() && (path[0] == '\\' || path[0] == '/')) {
-        return true;
-    }
+namespace {
+
+bool isSeparator(char c) { return c == '\\' || c == '/'; }
+
+// "C:" and the like: a path on a named drive.
+bool startsWithDrive(const std::string& path) {
     return path.size() >= 2 && path[1] == ':' &&
            ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+}
+
+} // namespace
+
+bool isAbsolutePath(const std::string& path) {
+    // "C:\x" and "\\server\share" ("\\?\..." too); not "C:x" (drive C's
+    // current folder) nor "\x" (the current drive's root).
+    if (startsWithDrive(path)) {
+        return path.size() >= 3 && isSeparator(path[2]);
+    }
+    return path.size() >= 2 && isSeparator(path[0]) && isSeparator(path[1]);
+}
+
+std::string absolutePath(const std::string& path, const std::string& currentFolder) {
+    if (isAbsolutePath(path)) {
+        return path;
+    }
+    if (startsWithDrive(path) || (!path.empty() && isSeparator(path[0]))) {
+        // Only the system knows each drive's current folder.
+        return narrow(fullPathOf(wide(path)));
+    }
+    if (currentFolder.empty()) {
+        return path;
+    }
+    return currentFolder + (isSeparator(currentFolder.back()) ? "" : "\\") + path;
+}
+
+bool sameEntryName(const std::string& first, const std::string& second) {
+    // The system drops trailing dots and spaces from a name it is given
+    // (outside the "\\?\" form).
+    const auto asTaken = [](const std::string& name) {
+        std::wstring text = wide(name);
+        while (!text.empty() && (text.back() == L'.' || text.back() == L' ')) {
+            text.pop_back();
+        }
+        return text;
+    };
+    const std::wstring one = asTaken(first);
+    const std::wstring two = asTaken(second);
+    return ::CompareStringOrdinal(one.data(), static_cast<int>(one.size()), two.data(), static_cast<int>(two.size()),
+                                  TRUE) == CSTR_EQUAL;
+}
+
+std::optional<unsigned> consoleProcessCount() {
+    DWORD processes[4] {};
+    const DWORD count = ::GetConsoleProcessList(processes, 4);
+    if (count == 0) {
+        return std::nullopt;
+    }
+    return static_cast<unsigned>(count);
 }
 
 std::optional<std::string> homeFolder() {
@@ -313,10 +457,20 @@ std::optional<std::string> homeFolder() {
     return narrow(home);
 }
 
-bool isTerminal(std::FILE* stream) { return ::_isatty(::_fileno(stream)) != 0; }
+bool isTerminal(std::FILE* stream) {
+    // _isatty is true for every character device, NUL and serial ports
+    // included; only a console has a console mode.
+    const int descriptor = ::_fileno(stream);
+    if (descriptor < 0) {
+        return false;
+    }
+    const auto handle = reinterpret_cast<HANDLE>(::_get_osfhandle(descriptor));
+    DWORD mode = 0;
+    return handle != INVALID_HANDLE_VALUE && ::GetConsoleMode(handle, &mode) != 0;
+}
 
 void waitForKey(std::FILE* in) {
-    if (::_isatty(::_fileno(in)) != 0) {
+    if (isTerminal(in)) {
         // One key press, as the console's "pause" takes it; an extended key
         // comes as two codes.
         const int key = ::_getch();
@@ -367,39 +521,59 @@ EntryKind entryKind(NativeHandle folder, const std::string& name, int& error) {
         error = failure;
         return EntryKind::other;
     }
-    const EntryKind kind = kindOf(data.dwFileAttributes);
-    if (kind != EntryKind::file) {
-        return kind;
+    // A reparse point counts as a link until its tag says otherwise.
+    const EntryKind listed = kindOf(data.dwFileAttributes, 0);
+    if (listed != EntryKind::file && listed != EntryKind::folder && listed != EntryKind::link) {
+        return listed;
     }
-    // A link the attributes do not show (see checkAt) is found by opening the
-    // entry itself and asking where the handle is.
+    // The tag, and a link the attributes do not show (see checkAt), are found
+    // by opening the entry itself.
     const HANDLE handle = ::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                         FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
-        return kind;
+        return listed;
     }
-    const bool elsewhere = checkAt(handle, path) == ELOOP;
+    EntryKind kind = listed;
+    if (listed == EntryKind::link) {
+        // Only a reparse point opened as itself shows its tag; a handle
+        // that is no reparse point went through one.
+        FILE_ATTRIBUTE_TAG_INFO tag {};
+        kind = ::GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &tag, sizeof tag) != 0 &&
+                       (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0
+                   ? kindOf(tag.FileAttributes, tag.ReparseTag)
+                   : EntryKind::link;
+    }
+    const bool elsewhere = kind != EntryKind::link && checkAt(handle, path) == ELOOP;
     ::CloseHandle(handle);
     return elsewhere ? EntryKind::link : kind;
 }
 
 int openFolderPath(const std::string& path, NativeHandle& folder) {
     folder = noHandle();
-    const std::wstring widePath = wide(path);
+    const std::wstring widePath = systemPath(path);
+    // Each folder below the root ("\\?\C:\" or "\\?\UNC\server\share\"),
+    // made when missing.
+    std::size_t rootEnd = 0;
+    if (widePath.starts_with(L"\\\\?\\UNC\\")) {
+        const std::size_t server = widePath.find(L'\\', 8);
+        const std::size_t share = server == widePath.npos ? server : widePath.find(L'\\', server + 1);
+        rootEnd = share == widePath.npos ? widePath.size() : share + 1;
+    } else if (widePath.starts_with(L"\\\\?\\") && widePath.size() >= 7) {
+        rootEnd = 7;
+    }
     int creationError = 0;
-    std::filesystem::path prefix;
-    const std::filesystem::path whole(widePath);
-    for (const std::filesystem::path& component : whole) {
-        prefix /= component;
-        if (component.empty() || component == whole.root_name() || component == whole.root_directory() ||
-            component == L"." || component == L"..") {
-            continue;
+    for (std::size_t end = rootEnd; end < widePath.size();) {
+        std::size_t next = widePath.find(L'\\', end);
+        if (next == widePath.npos) {
+            next = widePath.size();
         }
-        if (::CreateDirectoryW(prefix.c_str(), nullptr) == 0 && ::GetLastError() != ERROR_ALREADY_EXISTS &&
-            creationError == 0) {
+        if (next > end &&
+            ::CreateDirectoryW(widePath.substr(0, next).c_str(), nullptr) == 0 &&
+            ::GetLastError() != ERROR_ALREADY_EXISTS && creationError == 0) {
             creationError = lastError();
         }
+        end = next + 1;
     }
     // Links on the way and the folder itself are followed: the user named it.
     const HANDLE handle = ::CreateFileW(widePath.c_str(), folderAccess, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -524,11 +698,34 @@ int openRegularFileAt(NativeHandle folder, const std::string& name, NativeHandle
     if (const int error = pathIn(folder, name, path); error != 0) {
         return error;
     }
-    const HANDLE handle =
+    HANDLE handle =
         ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         return lastError();
+    }
+    // A file whose data is stored another way (a cloud placeholder, a
+    // deduplicated or compressed file) is read through the system's usual
+    // handling of its tag: opened again without the flag, and kept only if
+    // that is the same file.
+    FILE_ATTRIBUTE_TAG_INFO tag {};
+    if (::GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &tag, sizeof tag) != 0 &&
+        (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+        (tag.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && !reparseTagLeadsElsewhere(tag.ReparseTag)) {
+        const HANDLE followed = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (followed == INVALID_HANDLE_VALUE) {
+            const int error = lastError();
+            ::CloseHandle(handle);
+            return error;
+        }
+        const bool same = sameFile(handle, followed);
+        ::CloseHandle(handle);
+        if (!same) {
+            ::CloseHandle(followed);
+            return ELOOP;
+        }
+        handle = followed;
     }
     return keepRegularFile(handle, file, size, &path);
 }
@@ -536,9 +733,9 @@ int openRegularFileAt(NativeHandle folder, const std::string& name, NativeHandle
 int openRegularFilePath(const std::string& path, NativeHandle& file, std::uint64_t& size) {
     file = noHandle();
     size = 0;
-    const HANDLE handle =
-        ::CreateFileW(wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE handle = ::CreateFileW(systemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_BACKUP_SEMANTICS,
+                                        nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         return lastError();
     }

@@ -23,7 +23,7 @@ INSTANTIATE_TEST_SUITE_P(
                     BadLine {"OnlyOptions", {"--skip-unknown"}}, BadLine {"ListWithoutPackage", {"--list"}},
                     BadLine {"OnlyWithoutPattern", {"a.obb", "--only"}},
                     BadLine {"OnlyWithEmptyPattern", {"a.obb", "--only", ""}},
-                    BadLine {"SameNameTwiceIntoOneFolder", {"x/a.obb", "y\\a.obb", "-o", "out"}},
+                    BadLine {"SameNameTwiceIntoOneFolder", {"x/a.obb", "y/a.obb", "-o", "out"}},
                     BadLine {"SamePackageTwiceIntoOneFolder", {"a.obb", "-o", "out", "a.obb"}},
                     BadLine {"IndexTwice", {"a.obb", "-f", "x", "-f", "y"}},
                     BadLine {"ZeroJobs", {"a.obb", "--jobs", "0"}}, BadLine {"WordJobs", {"a.obb", "-j", "many"}},
@@ -80,6 +80,44 @@ TEST(CommandLine, SeveralPackagesOfOneNameAreFineWithoutAnOutputFolderOrWhenList
     EXPECT_TRUE(parseCommandLine({"x/a.obb", "y/a.obb"}, error).has_value()) << error;
     EXPECT_TRUE(parseCommandLine({"x/a.obb", "y/a.obb", "-o", "out", "--list"}, error).has_value()) << error;
     EXPECT_TRUE(parseCommandLine({"x/a.obb", "x/b.obb", "-o", "out"}, error).has_value()) << error;
+}
+
+// With -o, each package goes to OUTDIR/~NAME: two packages are refused when
+// the system would take their folders for one. On Windows letter case does
+// not tell names apart, nor do trailing dots; on POSIX every byte does, a
+// backslash included.
+TEST(CommandLine, PackagesWhoseFoldersTheSystemTakesForOneAreRefused) {
+    struct Row {
+        const char* first;
+        const char* second;
+        bool refusedOnWindows;
+        bool refusedOnPosix;
+    };
+    const Row rows[] = {
+        {"x/a.rsb", "y/a.rsb", true, true},
+        {"x/Main.rsb", "y/main.rsb", true, false},
+        {"x/MAIN.RSB", "main.rsb", true, false},
+        {"x/\xC3\x89t\xC3\xA9.rsb", "y/\xC3\xA9T\xC3\x89.rsb", true, false}, // "Été", "éTÉ"
+        {"x/a.rsb.", "y/a.rsb", true, false},
+        {"x/a\\b.rsb", "b.rsb", true, false},
+        {"x/a\\b.rsb", "y/a\\b.rsb", true, true},
+        {"x/a.rsb", "y/b.rsb", false, false},
+        {"x/a.rsb", "y/a.rsb.smf", false, false},
+    };
+#ifdef _WIN32
+    constexpr bool windows = true;
+#else
+    constexpr bool windows = false;
+#endif
+    for (const Row& row : rows) {
+        std::string error;
+        const bool refused = !parseCommandLine({row.first, row.second, "-o", "out"}, error).has_value();
+        EXPECT_EQ(refused, windows ? row.refusedOnWindows : row.refusedOnPosix)
+            << row.first << " and " << row.second << ": " << error;
+        if (refused) {
+            EXPECT_NE(error.find("would share the folder"), std::string::npos) << error;
+        }
+    }
 }
 
 TEST(CommandLine, UsageNamesEveryOption) {

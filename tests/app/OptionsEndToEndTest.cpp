@@ -439,6 +439,22 @@ TEST_F(Options, AnswerZeroAtThePromptEndsTheWholeCommand) {
     EXPECT_FALSE(fs::exists(in / "~b.obb")) << "the next package is not started";
 }
 
+// Packages dropped on the program at once come without -f: the index file
+// the user names for the first serves every one after it.
+TEST_F(Options, SeveralPackagesWithoutAnIndexFileAskForItOnce) {
+    const fs::path a = write("a.obb", otherPlan());
+    const fs::path b = write("b.obb", otherPlan());
+    const fs::path missing = in / "missing.rsb";
+    const BinaryRun result = run({missing.string(), a.string(), b.string()}, indexPath.string() + "\n");
+    const std::string choice = "Please Choose TextureFormat Index Information File\n";
+    std::string asked = transcript(a, otherLines);
+    asked.insert(asked.find(choice) + choice.size(), "Path : ");
+    EXPECT_EQ(result.out, banner + missing.string() + "\nInPut : " + missing.string() +
+                              "\nFile Is Not Exist \nNow Exit\n" + asked + transcript(b, otherLines));
+    EXPECT_EQ(result.status, 1) << "the missing package";
+    EXPECT_TRUE(fs::is_regular_file(in / "~b.obb/OutPut/o/x.png"));
+}
+
 TEST_F(Options, AnswerOneAtThePromptGoesOnToTheNextPackage) {
     const fs::path a = write("a.rsb", samplePlan());
     const fs::path b = write("b.obb", otherPlan());

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "TestLink.h"
+#include "platform/FileSystem.h"
 #include "platform/Platform.h"
 #include "support/TempFolder.h"
 
@@ -62,6 +63,127 @@ TEST(PlatformWindows, CurrentDirectoryKeepsTheDrive) {
     EXPECT_TRUE(platform::isAbsolutePath("\\\\server\\share\\a.rsb"));
     EXPECT_FALSE(platform::isAbsolutePath("a.rsb"));
     EXPECT_FALSE(platform::isAbsolutePath("sub\\a.rsb"));
+}
+
+// "C:x" is x in drive C's current folder and "\x" x at the current drive's
+// root: neither may be put below the folder the program started in, nor be
+// taken as a path from the drive's root. Packages, -f and -o all go
+// through resolveChosenPath.
+TEST(PlatformWindows, DriveRelativePathsAreTakenAsTheSystemTakesThem) {
+    const TempFolder temp; // the current folder
+    const std::string current = utf8(temp.path());
+    const std::string drive = current.substr(0, 2);
+    EXPECT_FALSE(platform::isAbsolutePath(drive + "pkg.rsb"));
+    EXPECT_FALSE(platform::isAbsolutePath("\\pkg.rsb"));
+    const std::string elsewhere = "Q:\\elsewhere";
+    struct Row {
+        std::string given;
+        std::string resolved;
+    };
+    const Row rows[] = {
+        {drive + "pkg.rsb", current + "\\pkg.rsb"},
+        {drive + "sub\\pkg.rsb", current + "\\sub\\pkg.rsb"},
+        {"\\pkg.rsb", drive + "\\pkg.rsb"},
+        {"pkg.rsb", elsewhere + "\\pkg.rsb"},
+        {drive + "\\a\\pkg.rsb", drive + "\\a\\pkg.rsb"},
+        {"\\\\server\\share\\pkg.rsb", "\\\\server\\share\\pkg.rsb"},
+    };
+    for (const Row& row : rows) {
+        const std::string resolved = resolveChosenPath(row.given, elsewhere, std::nullopt);
+        EXPECT_EQ(resolved, row.resolved) << row.given;
+    }
+    // The package's output folder goes beside it, not to the drive's root.
+    EXPECT_EQ(folderOf(resolveChosenPath(drive + "Main.rsb", elsewhere, std::nullopt)), current);
+}
+
+// A console is what the user types at; NUL is a character device as a
+// console is, but no key ever comes from it.
+TEST(PlatformWindows, NulIsNotAConsole) {
+    std::FILE* nul = ::_wfopen(L"NUL", L"rb");
+    ASSERT_NE(nul, nullptr);
+    EXPECT_FALSE(platform::isTerminal(nul));
+    std::fclose(nul);
+    std::FILE* file = ::_wfopen(L"NUL", L"wb");
+    ASSERT_NE(file, nullptr);
+    EXPECT_FALSE(platform::isTerminal(file));
+    std::fclose(file);
+}
+
+// Paths the user gives (the package, -f, -o) may be longer than MAX_PATH.
+TEST(PlatformWindows, UserPathsLongerThanMaxPathWork) {
+    const TempFolder temp;
+    std::wstring deep = L"\\\\?\\" + temp.path().wstring();
+    std::string deepText = utf8(temp.path());
+    for (int level = 0; level < 8; ++level) {
+        const std::string name = "folder-of-a-long-name-" + std::to_string(level) + std::string(20, 'x');
+        deep += L"\\" + fromUtf8(name).wstring();
+        deepText += "\\" + name;
+        ASSERT_TRUE(::CreateDirectoryW(deep.c_str(), nullptr) != 0) << deepText;
+    }
+    ASSERT_GT(deepText.size(), 300U);
+    const HANDLE created = ::CreateFileW((deep + L"\\pkg.rsb").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(created, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    ASSERT_TRUE(::WriteFile(created, "12345", 5, &written, nullptr) != 0);
+    ::CloseHandle(created);
+
+    platform::NativeHandle file = platform::noHandle();
+    std::uint64_t size = 0;
+    EXPECT_EQ(platform::openRegularFilePath(deepText + "\\pkg.rsb", file, size), 0);
+    platform::closeHandle(file);
+    EXPECT_EQ(size, 5U);
+    std::string reason;
+    EXPECT_EQ(readWholeFile(deepText + "/pkg.rsb", 100, &reason), "12345") << reason;
+    // Relative to a long current folder, and an output folder made there.
+    EXPECT_EQ(readWholeFile(resolveChosenPath(deepText.substr(utf8(temp.path()).size() + 1) + "\\pkg.rsb",
+                                              utf8(temp.path()), std::nullopt),
+                            100, &reason),
+              "12345")
+        << reason;
+    Folder out;
+    ASSERT_EQ(platform::openFolderPath(deepText + "\\~pkg.rsb\\more", out.handle), 0);
+    EXPECT_NE(::GetFileAttributesW((deep + L"\\~pkg.rsb\\more").c_str()), INVALID_FILE_ATTRIBUTES);
+    if (!underWine()) {
+        // wine gives no handle's full path longer than MAX_PATH, which
+        // writing below the folder needs.
+        EXPECT_EQ(writeNewFile(out.handle, "Information.json", "{}"), 0);
+        EXPECT_NE(::GetFileAttributesW((deep + L"\\~pkg.rsb\\more\\Information.json").c_str()),
+                  INVALID_FILE_ATTRIBUTES);
+    }
+}
+
+// A short (8.3) name opens the entry of its long name: the same entry, no
+// link.
+TEST(PlatformWindows, ShortNamesAreTheirLongEntries) {
+    const TempFolder temp;
+    fs::create_directory(temp.path() / "a folder of a long name");
+    std::ofstream(temp.path() / "a file of a long name.txt") << "long";
+    const auto shortNameOf = [](const fs::path& path) {
+        std::vector<wchar_t> buffer(32768);
+        const DWORD length = ::GetShortPathNameW(path.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+        return length == 0 ? std::string() : utf8(fs::path(std::wstring(buffer.data(), length)).filename());
+    };
+    const std::string shortFile = shortNameOf(temp.path() / "a file of a long name.txt");
+    const std::string shortFolder = shortNameOf(temp.path() / "a folder of a long name");
+    if (shortFile.empty() || shortFile == "a file of a long name.txt") {
+        GTEST_SKIP() << "this volume makes no short names";
+    }
+    ASSERT_NE(shortFolder, "a folder of a long name");
+    Folder out;
+    ASSERT_EQ(platform::openFolderPath(utf8(temp.path()), out.handle), 0);
+    int error = 0;
+    EXPECT_EQ(platform::entryKind(out.handle, shortFile, error), platform::EntryKind::file) << shortFile;
+    EXPECT_EQ(platform::entryKind(out.handle, shortFolder, error), platform::EntryKind::folder) << shortFolder;
+    platform::NativeHandle file = platform::noHandle();
+    std::uint64_t size = 0;
+    EXPECT_EQ(platform::openRegularFileAt(out.handle, shortFile, file, size), 0) << shortFile;
+    platform::closeHandle(file);
+    EXPECT_EQ(size, 4U);
+    Folder sub;
+    EXPECT_EQ(platform::openFolderAt(out.handle, shortFolder, false, sub.handle), 0) << shortFolder;
+    EXPECT_EQ(writeNewFile(sub.handle, "inside", "x"), 0);
+    EXPECT_EQ(contentOf(temp.path() / "a folder of a long name" / "inside"), "x");
 }
 
 TEST(PlatformWindows, NonAsciiNamesReachTheSystemAsUnicode) {
@@ -135,6 +257,8 @@ TEST(PlatformWindows, FoldersAndFilesAreToldApart) {
     std::uint64_t size = 0;
     EXPECT_EQ(platform::openRegularFileAt(out.handle, "folder", file, size), EISDIR);
     EXPECT_EQ(platform::openRegularFilePath(utf8(temp.path() / "folder"), file, size), EISDIR);
+    // A device named by the user is opened as the device, and refused.
+    EXPECT_EQ(platform::openRegularFilePath("NUL", file, size), EINVAL);
     ASSERT_EQ(platform::openRegularFileAt(out.handle, "file", file, size), 0);
     platform::closeHandle(file);
     EXPECT_EQ(size, 1U);
