@@ -57,6 +57,8 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& argu
             line.keepExtracted = true;
         } else if (argument == "--list") {
             line.list = true;
+        } else if (argument == "--gallery") {
+            line.gallery = true;
         } else if (argument == "--only") {
             if (i + 1 >= arguments.size() || arguments[i + 1].empty()) {
                 error = "option --only needs a pattern";
@@ -129,7 +131,7 @@ std::string usageText() {
     return "Usage: resunpack                      (interactive: asks for the files)\n"
            "       resunpack PACKAGE... [-f INDEX] [-o OUTDIR] [--skip-unknown] [--jobs N]\n"
            "                 [--max-output SIZE] [--compression fast|default|best]\n"
-           "                 [--all] [--only PATTERN]... [--keep-extracted]\n"
+           "                 [--all] [--only PATTERN]... [--keep-extracted] [--gallery]\n"
            "       resunpack --list PACKAGE... [-f INDEX] [--only PATTERN]...\n"
            "\n"
            "Unpacks the image resources of a resource package (.obb, .rsb, .rsb.smf):\n"
@@ -160,6 +162,9 @@ std::string usageText() {
            "                    '*' and '?' match within a folder name, a \"**\" component\n"
            "                    any number of folders; '/' and '\\' both separate folders\n"
            "  --keep-extracted  keep each decoded atlas's extracted file under Temp\n"
+           "  --gallery         also write Gallery.html in the output folder: a page that\n"
+           "                    shows every atlas (thumbnails under Gallery, a viewer,\n"
+           "                    a filter, the failed and skipped ones with their reason)\n"
            "  --list            write nothing; print one line per file of every packet,\n"
            "                    8 tab-separated fields: subgroup, path, size in bytes,\n"
            "                    compressed (yes/no), then for atlases width, height,\n"

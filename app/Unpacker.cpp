@@ -95,6 +95,7 @@ int processPackage(Console& console, OutputFolder& folder, const CommandLine& op
     settings.selection = FileSelection(options.onlyPatterns);
     settings.keepExtracted = options.keepExtracted;
     settings.compression = options.compression;
+    settings.gallery = options.gallery;
     const bool allWritten = withMemoryFor(
         "the atlas output", [&] { return unpackAtlases(console, folder, settings, packageBuffer, records); });
     console.line("Finish : OutPut Atlas Resource");
