@@ -68,6 +68,17 @@ TEST(MakeThumbnail, TransparentPixelsDoNotDarkenTheColour) {
     ASSERT_EQ(thumbnail.size(), (ImageSize {256, 256}));
     EXPECT_EQ(pixelOf(thumbnail, 0, 0), (Pixel {200, 40, 10, 128}));
     EXPECT_EQ(pixelOf(thumbnail, 255, 255), (Pixel {200, 40, 10, 128}));
+
+    // Nor does any colour a transparent pixel holds, and a half-transparent
+    // pixel counts for half of an opaque one.
+    const PixelRows mixed = imageOf({512, 512}, [](std::uint32_t x, std::uint32_t y) {
+        if (y % 2 == 1) {
+            return Pixel {255, 255, 255, 0};
+        }
+        return x % 2 == 0 ? Pixel {240, 0, 0, 255} : Pixel {0, 0, 240, 128};
+    });
+    // Alpha (255 + 128 + 0 + 0) / 4; red 240 * 255 / 383, blue 240 * 128 / 383.
+    EXPECT_EQ(pixelOf(makeThumbnail(mixed), 7, 9), (Pixel {160, 0, 80, 96}));
 }
 
 // Each source pixel counts by the area it shares with the thumbnail pixel:
