@@ -1,6 +1,9 @@
 #include "atlas/GalleryRecorder.h"
 
+#include <algorithm>
 #include <string_view>
+
+#include "core/FatalError.h"
 
 #include "gallery/makeThumbnail.h"
 #include "gallery/renderGalleryPage.h"
@@ -136,4 +139,22 @@ std::optional<std::string> GalleryRecorder::writePage(OutputFolder& folder, std:
     const std::string html = renderGalleryPage(page_);
     const PathList path = PathList::fromText("Gallery.html");
     return folder.writeFile(path, std::span(reinterpret_cast<const std::uint8_t*>(html.data()), html.size()));
+}
+
+std::string GalleryRecorder::whyTheRunEnded(const std::exception_ptr& end) {
+    try {
+        std::rethrow_exception(end);
+    } catch (const ExitRequested&) {
+        return "the answer 0 at an unlisted format";
+    } catch (const RunAborted& abort) {
+        std::string reason;
+        for (const std::string& line : abort.lines()) {
+            reason += (reason.empty() ? "" : " ") + line.substr(std::min(line.find_first_not_of('\t'), line.size()));
+        }
+        return reason;
+    } catch (const std::exception& error) {
+        return error.what();
+    } catch (...) {
+        return "the run was ended";
+    }
 }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <optional>
 #include <span>
 #include <string>
@@ -40,6 +41,10 @@ public:
     // Writes "Gallery.html". `endReason` says why the run ended early
     // (empty when it ran to its end). Nothing on success, else the reason.
     std::optional<std::string> writePage(OutputFolder& folder, std::string endReason);
+
+    // What the page says of a run that `end` ended early: the lines of a
+    // RunAborted joined, the message of another exception.
+    static std::string whyTheRunEnded(const std::exception_ptr& end);
 
 private:
     GalleryAtlas* atlasAt(std::size_t v, std::size_t a);

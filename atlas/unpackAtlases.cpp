@@ -155,24 +155,37 @@ public:
                     allWritten = false;
                 }
             }
-        } catch (const ExitRequested&) {
-            writeGallery("the answer 0 at an unlisted format", std::nothrow);
-            throw;
-        } catch (const RunAborted& abort) {
-            std::string reason;
-            for (const std::string& line : abort.lines()) {
-                reason += (reason.empty() ? "" : " ") + line.substr(std::min(line.find_first_not_of('\t'), line.size()));
-            }
-            writeGallery(reason, std::nothrow);
-            throw;
-        } catch (const std::exception& error) {
-            writeGallery(error.what(), std::nothrow);
+        } catch (...) {
+            writeGallery(std::current_exception());
             throw;
         }
-        return writeGallery("") && allWritten;
+        return writeGallery() && allWritten;
     }
 
 private:
+    // Writes "Gallery.html" when the run makes one; false, said on the
+    // console, when it cannot be written.
+    bool writeGallery() {
+        if (!gallery_) {
+            return true;
+        }
+        if (const auto reason = gallery_->writePage(folder_, "")) {
+            console_.line("Cannot Write File : Gallery.html : " + *reason);
+            return false;
+        }
+        return true;
+    }
+    // The same for a run that ends early with `end`; says nothing, as the
+    // reason the run ends is the one to give.
+    void writeGallery(const std::exception_ptr& end) noexcept {
+        try {
+            if (gallery_) {
+                (void)gallery_->writePage(folder_, GalleryRecorder::whyTheRunEnded(end));
+            }
+        } catch (...) {
+        }
+    }
+
     static constexpr std::uint64_t poolBudgetBeyondPixels = std::uint64_t {32} << 20;
 
     // What encoding an atlas holds at most: its pixels and about half as much
@@ -468,26 +481,6 @@ private:
     const AtlasPlan plan_;
     std::vector<VisitWork> work_;
     const std::uint64_t cutoff_;
-    // Writes "Gallery.html" when the run makes one; false, said on the
-    // console, when it cannot be written.
-    bool writeGallery(std::string endReason) {
-        if (!gallery_) {
-            return true;
-        }
-        if (const auto reason = gallery_->writePage(folder_, std::move(endReason))) {
-            console_.line("Cannot Write File : Gallery.html : " + *reason);
-            return false;
-        }
-        return true;
-    }
-    void writeGallery(std::string endReason, std::nothrow_t) noexcept {
-        try {
-            (void)writeGallery(std::move(endReason));
-        } catch (...) {
-            // The run is ending for another reason, which is the one to give.
-        }
-    }
-
     std::optional<GalleryRecorder> gallery_;
     // Last, so that it goes first: its threads use the members above.
     std::unique_ptr<OrderedWorkPool> pool_;
