@@ -49,6 +49,8 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& argu
             line.keepExtracted = true;
         } else if (argument == "--list") {
             line.list = true;
+        } else if (argument == "--gallery") {
+            line.gallery = true;
         } else if (argument == "--only") {
             if (i + 1 >= arguments.size() || arguments[i + 1].empty()) {
                 error = "option --only needs a pattern";

@@ -22,6 +22,7 @@ struct CommandLine {
     std::vector<std::string> onlyPatterns; // --only: the files worked on (none: every file)
     bool keepExtracted = false;            // --keep-extracted: decoded atlases keep their "Temp" file
     bool list = false;                     // --list: print the packets' files, write nothing
+    bool gallery = false;                  // --gallery: Gallery.html and thumbnails beside the output
     PngCompression compression = PngCompression::standard;
 };
 

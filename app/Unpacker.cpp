@@ -96,6 +96,7 @@ int processPackage(Console& console, OutputFolder& folder, const CommandLine& op
     settings.keepExtracted = options.keepExtracted;
     settings.compression = options.compression;
     settings.chosenIndexPath = chosenIndexPath;
+    settings.gallery = options.gallery;
     const bool allWritten = withMemoryFor(
         "the atlas output", [&] { return unpackAtlases(console, folder, settings, packageBuffer, records); });
     console.line("Finish : OutPut Atlas Resource");

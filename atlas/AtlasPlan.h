@@ -34,6 +34,7 @@ struct PlannedAtlas {
 // visited twice. Packets without atlases are visited only when the run
 // extracts every packet.
 struct PlannedVisit {
+    std::uint32_t group = 0;                  // the group whose slot names the subgroup
     std::uint32_t subGroup = 0;
     bool holdsAtlases = true;                 // its subgroup counts atlases
     // The files the visit extracts when a selection leaves some out (in list
@@ -64,6 +65,7 @@ struct PlanChoices {
     const FileSelection* selection = nullptr; // the files worked on; null: every file
     bool removeDecodedCopies = false;  // extracted atlases are removed once decoded (not kept)
     bool mayStopAtUnlisted = true;     // an atlas of an unlisted format may end the run (the prompt)
+    bool thumbnails = false;           // each decoded atlas also makes the gallery's thumbnail
 };
 
 // A packet none of whose files is selected gets no visit.

@@ -6,6 +6,7 @@
 #include "atlas/decodeAtlasFile.h"
 #include "texture/PixelFormat.h"
 #include "texture/decodeSize.h"
+#include "gallery/makeThumbnail.h"
 
 std::uint64_t defaultOutputBudget(std::uint64_t packageSize) {
     constexpr std::uint64_t most = std::numeric_limits<std::uint64_t>::max();
@@ -21,6 +22,14 @@ std::uint64_t atlasPixelCharge(ImageSize recordSize, const PixelFormat& format) 
         return 0;
     }
     return std::uint64_t{decoded->width} * decoded->height * 4U;
+}
+
+std::uint64_t thumbnailPixelCharge(ImageSize recordSize, const PixelFormat& format) {
+    if (atlasPixelCharge(recordSize, format) == 0) {
+        return 0;
+    }
+    const ImageSize thumbnail = thumbnailSize(*decodeSize(recordSize, format.sizeRule));
+    return std::uint64_t{thumbnail.width} * thumbnail.height * 4U;
 }
 
 std::optional<std::uint64_t> parseByteSize(const std::string& text) {

@@ -31,6 +31,10 @@ std::uint64_t defaultOutputBudget(std::uint64_t packageSize);
 // fails without decoding).
 std::uint64_t atlasPixelCharge(ImageSize recordSize, const PixelFormat& format);
 
+// What the gallery's thumbnail of an atlas adds to that: four bytes per pixel
+// of the thumbnail (at most 256 x 256), nothing when the atlas is not decoded.
+std::uint64_t thumbnailPixelCharge(ImageSize recordSize, const PixelFormat& format);
+
 // Reads a size given on the command line: a whole number of bytes, or one
 // followed by K, M, G or T (powers of 1024). Nothing when it is not one.
 std::optional<std::uint64_t> parseByteSize(const std::string& text);

@@ -9,6 +9,7 @@
 #include "texture/decodePixels.h"
 #include "texture/decodeSize.h"
 #include "core/Bytes.h"
+#include "gallery/makeThumbnail.h"
 
 namespace {
 
@@ -54,8 +55,11 @@ std::optional<ImageSize> checkedDecodeSize(ImageSize size, const PixelFormat& fo
 
 DecodeOutcome encodeAtlasImage(ByteSpan source, ImageSize size, const PixelFormat& format,
                                std::vector<std::uint8_t>& png, const std::function<void()>& sourceDone,
-                               PngCompression compression) {
+                               PngCompression compression, std::vector<std::uint8_t>* thumbnailPng) {
     png.clear();
+    if (thumbnailPng != nullptr) {
+        thumbnailPng->clear();
+    }
     DecodeOutcome outcome;
     const std::optional<ImageSize> decoded = checkedDecodeSize(size, format, outcome);
     if (!decoded) {
@@ -67,15 +71,28 @@ DecodeOutcome encodeAtlasImage(ByteSpan source, ImageSize size, const PixelForma
         if (sourceDone) {
             sourceDone();
         }
+        if (thumbnailPng != nullptr) {
+            // Thumbnails are small and many: the quick setting is enough.
+            *thumbnailPng = encodePng(makeThumbnail(rows), pngSettingsFor(PngCompression::fast));
+        }
         png = encodePng(std::move(rows), pngSettingsFor(compression));
     } catch (const PngSizeError& error) {
         png.clear();
+        if (thumbnailPng != nullptr) {
+            thumbnailPng->clear();
+        }
         return failed(std::move(outcome), std::string("cannot encode the image : ") + error.what());
     } catch (const std::bad_alloc&) {
         png.clear();
+        if (thumbnailPng != nullptr) {
+            thumbnailPng->clear();
+        }
         return failed(std::move(outcome), "not enough memory for an image of " + sizeText(*decoded));
     } catch (const std::length_error&) {
         png.clear();
+        if (thumbnailPng != nullptr) {
+            thumbnailPng->clear();
+        }
         return failed(std::move(outcome), "not enough memory for an image of " + sizeText(*decoded));
     }
     outcome.succeeded = true;
@@ -91,12 +108,13 @@ DecodeOutcome writeAtlasImage(OutputFolder& folder, const PathList& outputPath, 
     if (const std::optional<std::string> reason = folder.writeFile(outputPath, png)) {
         return failed(std::move(outcome), "cannot write " + OutputFolder::shown(outputPath) + " : " + *reason);
     }
+    outcome.pngBytes = png.size();
     return outcome;
 }
 
 DecodeOutcome decodeAtlasFile(OutputFolder& folder, const PathList& inputPath, const PathList& outputPath,
                               ImageSize size, const PixelFormat& pixelFormat, std::uint64_t inputSizeLimit,
-                              PngCompression compression) {
+                              PngCompression compression, std::vector<std::uint8_t>* thumbnailPng) {
     DecodeOutcome sized;
     if (!checkedDecodeSize(size, pixelFormat, sized)) {
         return sized; // before the input is read, as the size alone decides it
@@ -111,7 +129,8 @@ DecodeOutcome decodeAtlasFile(OutputFolder& folder, const PathList& inputPath, c
     }
     std::vector<std::uint8_t> png;
     DecodeOutcome outcome = encodeAtlasImage(ByteSpan(input.data(), input.size()), size, pixelFormat, png,
-                                                  [&input] { std::vector<std::uint8_t>().swap(input); }, compression);
+                                                  [&input] { std::vector<std::uint8_t>().swap(input); }, compression,
+                                                  thumbnailPng);
     std::vector<std::uint8_t>().swap(input);
     return writeAtlasImage(folder, outputPath, png, std::move(outcome));
 }

@@ -21,6 +21,7 @@ struct DecodeOutcome {
     std::uint64_t missingBytes = 0; // bytes the format needed past the end of the file, read as zero
     std::uint32_t width = 0;        // the decode size, once known
     std::uint32_t height = 0;
+    std::uint64_t pngBytes = 0;     // the size of the PNG written
 };
 
 // Largest side an atlas is decoded at: 16384 x 16384 RGBA pixels take 1 GiB.
@@ -37,20 +38,24 @@ inline constexpr std::uint32_t maxDecodeSide = 16384;
 // packet can have written), or when the memory for the image cannot be had,
 // and when the output cannot be written (encoder error, failed write or
 // close); a file already at `outputPath` then stays as it was. `compression`
-// picks the PNG encoder's settings.
+// picks the PNG encoder's settings; `thumbnailPng` is as for encodeAtlasImage.
 DecodeOutcome decodeAtlasFile(OutputFolder& folder, const PathList& inputPath, const PathList& outputPath,
                               ImageSize size, const PixelFormat& format, std::uint64_t inputSizeLimit,
-                              PngCompression compression = PngCompression::standard);
+                              PngCompression compression = PngCompression::standard,
+                              std::vector<std::uint8_t>* thumbnailPng = nullptr);
 
 // The decoding half of decodeAtlasFile, on texture bytes in memory: decodes
 // them at the decode size and encodes the PNG into `png`. Touches no file and
 // prints nothing, so it may run on any thread. Fails, leaving `png` empty,
 // as decodeAtlasFile does before it writes. `sourceDone`, when given, is
 // called once the source bytes are no longer read, before the (longer) PNG
-// encoding, so the caller may release them early.
+// encoding, so the caller may release them early. With `thumbnailPng`, the
+// gallery's thumbnail of the decoded pixels is encoded there too (see
+// makeThumbnail; empty when the atlas fails).
 DecodeOutcome encodeAtlasImage(ByteSpan source, ImageSize size, const PixelFormat& format,
                                std::vector<std::uint8_t>& png, const std::function<void()>& sourceDone = {},
-                               PngCompression compression = PngCompression::standard);
+                               PngCompression compression = PngCompression::standard,
+                               std::vector<std::uint8_t>* thumbnailPng = nullptr);
 
 // The writing half: when `outcome` (from encodeAtlasImage) succeeded, writes
 // `png` at `outputPath` in `folder`, creating the missing folders, and

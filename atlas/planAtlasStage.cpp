@@ -58,11 +58,12 @@ public:
 
     AtlasPlan run() {
         // readPackage has checked every slot in use against the subgroups.
-        for (const CompositeGroup& group : records_.groups) {
+        for (std::uint32_t g = 0; g < records_.groups.count(); ++g) {
+            const CompositeGroup& group = records_.groups[g];
             for (std::uint32_t slot = 0; slot < group.subGroupCount; ++slot) {
                 const std::uint32_t k = group.subGroups[slot].subGroupIndex;
                 if (records_.subGroups[k].atlasCount != 0 || choices_.extractAll) {
-                    planVisit(k);
+                    planVisit(g, k);
                 }
             }
         }
@@ -107,13 +108,14 @@ private:
         return true;
     }
 
-    void planVisit(std::uint32_t k) {
+    void planVisit(std::uint32_t g, std::uint32_t k) {
         const PacketFiles& selection = filesOf(k);
         const PacketFileList& files = records_.packetFileLists[k];
         if (choices_.selection != nullptr && !choices_.selection->selectsEverything() && selection.selectedCount == 0) {
             return; // nothing of it is worked on: no visit, no line
         }
         PlannedVisit visit;
+        visit.group = g;
         visit.subGroup = k;
         visit.holdsAtlases = records_.subGroups[k].atlasCount != 0;
         const auto earlier = lastVisit_.find(k);
@@ -156,8 +158,11 @@ private:
                 atlas.pixelFormat = pixelFormatNamed(atlas.format->name.view());
             }
             if (atlas.format != nullptr && !visit.repeats) {
-                atlas.pixelCharge =
-                    atlasPixelCharge(ImageSize {atlas.texture->width, atlas.texture->height}, atlas.pixelFormat);
+                const ImageSize recordSize {atlas.texture->width, atlas.texture->height};
+                atlas.pixelCharge = atlasPixelCharge(recordSize, atlas.pixelFormat);
+                if (choices_.thumbnails) {
+                    atlas.pixelCharge += thumbnailPixelCharge(recordSize, atlas.pixelFormat);
+                }
                 atlas.overBudget = !charge(atlas.pixelCharge);
             }
             atlas.listPosition = position;

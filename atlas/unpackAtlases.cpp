@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "atlas/AtlasPlan.h"
+#include "atlas/GalleryRecorder.h"
 #include "atlas/OrderedWorkPool.h"
 #include "atlas/OutputBudget.h"
 #include "atlas/decodeAtlasFile.h"
@@ -71,6 +72,7 @@ using SharedPacket = std::shared_ptr<const OpenedPacket>;
 struct EncodedAtlas {
     DecodeOutcome outcome;
     std::vector<std::uint8_t> png;
+    std::vector<std::uint8_t> thumbnail; // the gallery's, when it is made
     MemoryCharge charge;
 };
 
@@ -104,7 +106,7 @@ public:
         : console_(console), folder_(folder), settings_(settings), package_(package), records_(records),
           plan_(planAtlasStage(records, formats,
                                PlanChoices {settings.outputBudget, settings.extractAll, &settings.selection,
-                                            !settings.keepExtracted, !settings.skipUnknown})),
+                                            !settings.keepExtracted, !settings.skipUnknown, settings.gallery})),
           work_(plan_.visits.size()),
           cutoff_(firstCertainStop()) {
         std::uint64_t largestAtlasPixels = 0;
@@ -137,6 +139,9 @@ public:
             }
             submitOpen(v);
         }
+        if (settings.gallery) {
+            gallery_.emplace(plan_, records_, folder.path());
+        }
     }
 
     AtlasStage(const AtlasStage&) = delete;
@@ -144,15 +149,43 @@ public:
 
     bool run() {
         bool allWritten = true;
-        for (std::size_t v = 0; v < plan_.visits.size(); ++v) {
-            if (!reportVisit(v)) {
-                allWritten = false;
+        try {
+            for (std::size_t v = 0; v < plan_.visits.size(); ++v) {
+                if (!reportVisit(v)) {
+                    allWritten = false;
+                }
             }
+        } catch (...) {
+            writeGallery(std::current_exception());
+            throw;
         }
-        return allWritten;
+        return writeGallery() && allWritten;
     }
 
 private:
+    // Writes "Gallery.html" when the run makes one; false, said on the
+    // console, when it cannot be written.
+    bool writeGallery() {
+        if (!gallery_) {
+            return true;
+        }
+        if (const auto reason = gallery_->writePage(folder_, "")) {
+            console_.line("Cannot Write File : Gallery.html : " + *reason);
+            return false;
+        }
+        return true;
+    }
+    // The same for a run that ends early with `end`; says nothing, as the
+    // reason the run ends is the one to give.
+    void writeGallery(const std::exception_ptr& end) noexcept {
+        try {
+            if (gallery_) {
+                (void)gallery_->writePage(folder_, GalleryRecorder::whyTheRunEnded(end));
+            }
+        } catch (...) {
+        }
+    }
+
     static constexpr std::uint64_t poolBudgetBeyondPixels = std::uint64_t {32} << 20;
 
     // What encoding an atlas holds at most: its pixels and about half as much
@@ -222,7 +255,7 @@ private:
                           EncodedAtlas encoded = encodeAtlas(plan_.visits[v], plan_.visits[v].atlases[a],
                                                              std::move(packet));
                           encoded.charge = std::move(charge);
-                          encoded.charge.shrinkTo(encoded.png.size());
+                          encoded.charge.shrinkTo(encoded.png.size() + encoded.thumbnail.size());
                           work_[v].encoded[a].set_value(std::move(encoded));
                       });
     }
@@ -238,7 +271,8 @@ private:
             const ByteSpan source = packet->blocks.atlasData().subspan(entry.offset, entry.size);
             encoded.outcome =
                 encodeAtlasImage(source, ImageSize {atlas.texture->width, atlas.texture->height}, atlas.pixelFormat,
-                                 encoded.png, [&packet] { packet.reset(); }, settings_.compression);
+                                 encoded.png, [&packet] { packet.reset(); }, settings_.compression,
+                                 settings_.gallery ? &encoded.thumbnail : nullptr);
         } catch (const std::exception& error) {
             encoded.png.clear();
             encoded.outcome = failedOutcome(error);
@@ -362,13 +396,20 @@ private:
                        plan_.budget);
         }
         if (!announceAtlas(visit, atlas)) {
+            if (gallery_) {
+                gallery_->skipped(v, a);
+            }
             return true;
         }
         PathList outputPath = underFolder(PathList::fromText("OutPut"), entry.name);
         outputPath.last().append(".png");
-        DecodeOutcome outcome = atlas.fromExtractedFile ? decodeExtractedFile(visit, entry, atlas, outputPath)
-                                                        : writeEncoded(v, a, outputPath);
+        std::vector<std::uint8_t> thumbnail;
+        DecodeOutcome outcome = atlas.fromExtractedFile ? decodeExtractedFile(visit, entry, atlas, outputPath, thumbnail)
+                                                        : writeEncoded(v, a, outputPath, thumbnail);
         reportDecodeOutcome(console_, outcome);
+        if (gallery_) {
+            gallery_->reported(console_, folder_, v, a, outcome, thumbnail);
+        }
         if (!outcome.succeeded) {
             writeCopiesLeftOut(v, a, a + 1U);
         }
@@ -380,19 +421,22 @@ private:
         return work_[v].outcomes[a]->succeeded;
     }
 
-    DecodeOutcome writeEncoded(std::size_t v, std::size_t a, const PathList& outputPath) {
+    DecodeOutcome writeEncoded(std::size_t v, std::size_t a, const PathList& outputPath,
+                               std::vector<std::uint8_t>& thumbnail) {
         std::future<EncodedAtlas>& result = work_[v].encodedResult.at(a);
         if (!result.valid()) {
             throw std::logic_error("an atlas to write was never encoded");
         }
         pool_->awaiting(taskOrder(v, a + 1U));
         EncodedAtlas encoded = result.get();
+        thumbnail = std::move(encoded.thumbnail);
         return writeAtlasImage(folder_, outputPath, encoded.png, std::move(encoded.outcome));
     }
 
     // No file of the packet in "Temp" can be larger than its largest entry.
     DecodeOutcome decodeExtractedFile(const PlannedVisit& visit, const PacketFileEntry& entry,
-                                      const PlannedAtlas& atlas, const PathList& outputPath) {
+                                      const PlannedAtlas& atlas, const PathList& outputPath,
+                                      std::vector<std::uint8_t>& thumbnail) {
         std::uint64_t largestFile = 0;
         for (const PacketFileEntry& file : records_.packetFileLists[visit.subGroup]) {
             largestFile = std::max<std::uint64_t>(largestFile, file.size);
@@ -400,7 +444,7 @@ private:
         try {
             return decodeAtlasFile(folder_, underFolder(PathList::fromText("Temp"), entry.name), outputPath,
                                    ImageSize {atlas.texture->width, atlas.texture->height}, atlas.pixelFormat,
-                                   largestFile, settings_.compression);
+                                   largestFile, settings_.compression, settings_.gallery ? &thumbnail : nullptr);
         } catch (const std::exception& error) {
             return failedOutcome(error);
         }
@@ -412,6 +456,9 @@ private:
         const PlannedVisit& visit = plan_.visits[v];
         bool allWritten = true;
         for (std::size_t a = 0; a < visit.atlases.size(); ++a) {
+            if (gallery_) {
+                gallery_->repeated(v, a, earlier);
+            }
             if (!announceAtlas(visit, visit.atlases[a])) {
                 continue;
             }
@@ -434,6 +481,7 @@ private:
     const AtlasPlan plan_;
     std::vector<VisitWork> work_;
     const std::uint64_t cutoff_;
+    std::optional<GalleryRecorder> gallery_;
     // Last, so that it goes first: its threads use the members above.
     std::unique_ptr<OrderedWorkPool> pool_;
 };

@@ -21,6 +21,7 @@ struct AtlasOutputSettings {
     bool keepExtracted = false;           // a decoded atlas keeps its file under "Temp"
     PngCompression compression = PngCompression::standard; // the PNG encoder's settings
     std::string* chosenIndexPath = nullptr; // when set, receives the path the index file was read from
+    bool gallery = false;                 // also write "Gallery.html" and the thumbnails under "Gallery"
 };
 
 // Asks for the texture-format index file, then extracts every atlas-bearing
@@ -33,5 +34,8 @@ struct AtlasOutputSettings {
 // the selected files of a packet are extracted and only its selected atlases
 // decoded; a packet none of whose files is selected is passed over without
 // output. With `keepExtracted`, decoded atlases keep their extracted file.
+// With `gallery`, each written atlas's thumbnail is written under "Gallery"
+// in its turn, and "Gallery.html" at the end, also when the run ends early
+// (see GalleryRecorder).
 bool unpackAtlases(Console& console, OutputFolder& folder, const AtlasOutputSettings& settings, ByteSpan package,
                    const PackageRecords& records);

@@ -59,13 +59,14 @@ TEST(CommandLine, ArgumentModeTakesEveryOption) {
     EXPECT_TRUE(line->onlyPatterns.empty());
     EXPECT_FALSE(line->keepExtracted);
     EXPECT_FALSE(line->list);
+    EXPECT_FALSE(line->gallery);
     EXPECT_EQ(line->compression, PngCompression::standard);
 }
 
 TEST(CommandLine, TakesThePackagesAndPatternsInOrderWithTheSelectionOptions) {
     std::string error;
     const auto line = parseCommandLine({"a.obb", "--only", "img/*", "--all", "b.rsb", "--keep-extracted", "--only",
-                                        "-x", "c.rsb.smf", "--list", "-o", "out"},
+                                        "-x", "c.rsb.smf", "--list", "-o", "out", "--gallery"},
                                        error);
     ASSERT_TRUE(line.has_value()) << error;
     EXPECT_EQ(line->packagePaths, (std::vector<std::string> {"a.obb", "b.rsb", "c.rsb.smf"}));
@@ -73,6 +74,7 @@ TEST(CommandLine, TakesThePackagesAndPatternsInOrderWithTheSelectionOptions) {
     EXPECT_TRUE(line->extractAll);
     EXPECT_TRUE(line->keepExtracted);
     EXPECT_TRUE(line->list);
+    EXPECT_TRUE(line->gallery);
 }
 
 TEST(CommandLine, SeveralPackagesOfOneNameAreFineWithoutAnOutputFolderOrWhenListed) {
@@ -124,7 +126,7 @@ TEST(CommandLine, UsageNamesEveryOption) {
     const std::string usage = usageText();
     for (const char* option : {"-f INDEX", "-o OUTDIR", "--skip-unknown", "--jobs N", "--all", "--only PATTERN",
                                "--keep-extracted", "--list", "--help", "--version", "--max-output SIZE",
-                               "--compression fast|default|best"}) {
+                               "--compression fast|default|best", "--gallery"}) {
         EXPECT_NE(usage.find(option), std::string::npos) << option;
     }
 }
