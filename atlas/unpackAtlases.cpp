@@ -21,6 +21,7 @@
 #include "package/PackageRange.h"
 #include "package/extractPacket.h"
 #include "package/writePacketFiles.h"
+#include "platform/FileSystem.h"
 
 namespace {
 
@@ -445,7 +446,12 @@ private:
 
 bool unpackAtlases(Console& console, OutputFolder& folder, const AtlasOutputSettings& settings, ByteSpan package,
                    const PackageRecords& records) {
-    const TextureFormatIndex formats = loadTextureFormatIndex(console, settings.indexPath);
+    std::string indexPath;
+    const TextureFormatIndex formats = loadTextureFormatIndex(console, settings.indexPath, &indexPath);
+    // Read once; the run must not replace it all the same.
+    if (const std::optional<platform::FileIdentity> index = fileIdentityOfPath(indexPath)) {
+        folder.protect(*index, "the index file being read");
+    }
     AtlasStage stage(console, folder, settings, formats, package, records);
     return stage.run();
 }

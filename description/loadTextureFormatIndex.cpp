@@ -12,10 +12,14 @@ constexpr std::uint64_t indexFileSizeLimit = std::uint64_t{64} << 20U;
 
 } // namespace
 
-TextureFormatIndex loadTextureFormatIndex(Console& console, const std::optional<std::string>& givenPath) {
+TextureFormatIndex loadTextureFormatIndex(Console& console, const std::optional<std::string>& givenPath,
+                                          std::string* chosenPath) {
     console.line("Please Choose TextureFormat Index Information File");
     const std::string path = chooseFile(console, givenPath);
     console.line("InPut : " + path);
+    if (chosenPath != nullptr) {
+        *chosenPath = path;
+    }
     return readTextureFormatIndexFile(path);
 }
 

@@ -12,7 +12,9 @@
 // file's table. Throws RunAborted (no pause) with "TextureFormat Index
 // Information File : Not Exist" when the file cannot be read and with
 // "TextureFormat Index Information File : Format Error" when it is not accepted.
-TextureFormatIndex loadTextureFormatIndex(Console& console, const std::optional<std::string>& givenPath);
+// `chosenPath`, when given, receives the path read.
+TextureFormatIndex loadTextureFormatIndex(Console& console, const std::optional<std::string>& givenPath,
+                                          std::string* chosenPath = nullptr);
 
 // The reading half alone, for a path already chosen: the table, or the same
 // RunAborted, printing nothing.
