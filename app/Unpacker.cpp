@@ -127,6 +127,17 @@ int unpackPackage(Console& console, const CommandLine& options, const std::optio
     int status = exitSuccess;
     try {
         OutputFolder folder(outputFolderFor(console, selected, options));
+        // The run's input may lie in the output folder: no write may replace it.
+        if (package->identity) {
+            folder.protect(*package->identity, "the package being unpacked");
+        }
+        if (options.indexPath) {
+            // Known before Information.json is written, though read only later.
+            if (const std::optional<platform::FileIdentity> index = fileIdentityOfPath(
+                    resolveChosenPath(*options.indexPath, console.startFolder(), platform::homeFolder()))) {
+                folder.protect(*index, "the index file being read");
+            }
+        }
         status =
             processPackage(console, folder, options, StringBuffer::fromBytes(fileNameOf(selected)), package->view(),
                            &chosenIndexPath);

@@ -51,6 +51,9 @@ std::optional<PackageFile> readPackageFile(const std::string& path, std::vector<
     }
     PackageFile package;
     package.size = static_cast<std::size_t>(size);
+    if (platform::FileIdentity identity; platform::fileIdentity(file.handle, identity) == 0) {
+        package.identity = identity;
+    }
     try {
         package.bytes = std::make_unique_for_overwrite<std::uint8_t[]>(package.size);
     } catch (const std::bad_alloc&) {

@@ -8,10 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "platform/Platform.h"
+
 // A package file read whole into one block of exactly its size.
 struct PackageFile {
     std::unique_ptr<std::uint8_t[]> bytes;
     std::size_t size = 0;
+    std::optional<platform::FileIdentity> identity; // of the file read, when the system gives it
 
     std::span<const std::uint8_t> view() const { return {bytes.get(), size}; }
 };

@@ -17,10 +17,17 @@ struct PlannedAtlas {
     const TextureInfo* texture = nullptr;     // its texture record (atlasTexture)
     const FormatEntry* format = nullptr;      // null: the index file does not list the code
     PixelFormat pixelFormat;                  // of the format's name, looked up once here
-    // Another file of the packet may land on the same extracted file: the
-    // atlas is then decoded from what "Temp" holds in its turn, as it would
-    // be alone, never from its own bytes in memory.
-    bool fromExtractedFile = false;
+    // Another file of the packet may land on the same extracted file (the
+    // same name, or one Windows takes as the same). The atlas is decoded
+    // from its own bytes all the same; its copy in "Temp" is always written.
+    bool sharesItsName = false;
+    // The atlases of the visit whose names may be one file with this one's
+    // (itself among them) are those whose firstOfName is the same: the index
+    // in the visit's atlases of the first of them. The copy in "Temp" is
+    // removed once the last of them (lastOfName) is handled, and only when
+    // every one of them was written as a PNG.
+    std::uint32_t firstOfName = 0;
+    bool lastOfName = true;
     std::uint64_t pixelCharge = 0;            // its cost against the output budget
     bool overBudget = false;                  // decoding it would pass the budget: the run ends here
     std::uint32_t listPosition = 0;           // its place in the list of files the visit writes

@@ -2,6 +2,7 @@
 
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "atlas/OutputBudget.h"
 #include "core/PathList.h"
@@ -140,6 +141,7 @@ private:
         if (!visit.repeats) {
             visit.overBudget = !charge(visit.extractCharge);
         }
+        std::unordered_map<std::string_view, std::uint32_t> firstAtlasAtKey; // index in visit.atlases
         std::uint32_t written = 0; // selected files so far
         for (std::uint32_t e = 0; e < files.count(); ++e) {
             const std::uint32_t position = visit.selectedFiles ? written : e; // in the list the visit writes
@@ -153,7 +155,9 @@ private:
                                           recordLabel("subgroup", k, nameText(info.name)) + ": " +
                                               recordLabel("file", e, files[e].name.view()));
             atlas.format = findFormatEntry(formats_, atlas.texture->format);
-            atlas.fromExtractedFile = filesAtKey[keys[e]] > 1U;
+            atlas.sharesItsName = filesAtKey[keys[e]] > 1U;
+            atlas.firstOfName =
+                firstAtlasAtKey.try_emplace(keys[e], static_cast<std::uint32_t>(visit.atlases.size())).first->second;
             if (atlas.format != nullptr) {
                 atlas.pixelFormat = pixelFormatNamed(atlas.format->name.view());
             }
@@ -167,6 +171,10 @@ private:
             }
             atlas.listPosition = position;
             visit.atlases.push_back(atlas);
+        }
+        std::unordered_set<std::string_view> namedLater;
+        for (auto atlas = visit.atlases.rbegin(); atlas != visit.atlases.rend(); ++atlas) {
+            atlas->lastOfName = namedLater.insert(keys[atlas->entry]).second;
         }
         markCopiesOnlyOnFailure(visit, selection);
         lastVisit_[k] = plan_.visits.size();
@@ -204,7 +212,7 @@ private:
         }
         for (PlannedAtlas& atlas : visit.atlases) {
             const auto below = lastBelow.find(files.keys[atlas.entry]);
-            atlas.copyOnlyOnFailure = atlas.format != nullptr && !atlas.fromExtractedFile &&
+            atlas.copyOnlyOnFailure = atlas.format != nullptr && !atlas.sharesItsName &&
                                       (below == lastBelow.end() || below->second < atlas.entry);
         }
     }

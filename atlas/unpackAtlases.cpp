@@ -22,6 +22,7 @@
 #include "package/PackageRange.h"
 #include "package/extractPacket.h"
 #include "package/writePacketFiles.h"
+#include "platform/FileSystem.h"
 
 namespace {
 
@@ -214,7 +215,7 @@ private:
 
     bool poolEncodes(std::size_t v, std::size_t a) const {
         const PlannedAtlas& atlas = plan_.visits[v].atlases[a];
-        return atlas.format != nullptr && !atlas.fromExtractedFile && taskOrder(v, a + 1U) < cutoff_;
+        return atlas.format != nullptr && taskOrder(v, a + 1U) < cutoff_;
     }
 
     std::uint64_t packetCost(std::uint32_t k) const {
@@ -404,8 +405,7 @@ private:
         PathList outputPath = underFolder(PathList::fromText("OutPut"), entry.name);
         outputPath.last().append(".png");
         std::vector<std::uint8_t> thumbnail;
-        DecodeOutcome outcome = atlas.fromExtractedFile ? decodeExtractedFile(visit, entry, atlas, outputPath, thumbnail)
-                                                        : writeEncoded(v, a, outputPath, thumbnail);
+        DecodeOutcome outcome = writeEncoded(v, a, outputPath, thumbnail);
         reportDecodeOutcome(console_, outcome);
         if (gallery_) {
             gallery_->reported(console_, folder_, v, a, outcome, thumbnail);
@@ -413,12 +413,32 @@ private:
         if (!outcome.succeeded) {
             writeCopiesLeftOut(v, a, a + 1U);
         }
-        if (outcome.succeeded && !settings_.keepExtracted) {
-            // The extracted copy has served its purpose; a failed atlas keeps it for inspection.
-            (void)folder_.removeFile(underFolder(PathList::fromText("Temp"), entry.name));
-        }
         work_[v].outcomes[a] = std::move(outcome);
+        if (atlas.lastOfName && !settings_.keepExtracted) {
+            removeDecodedCopies(v, a);
+        }
         return work_[v].outcomes[a]->succeeded;
+    }
+
+    // Once the last atlas of visit v naming the same file as atlas `last` has
+    // been handled, the extracted copy has served its purpose: it is removed
+    // when every one of those atlases was written as a PNG, and kept for
+    // inspection when one of them failed or was skipped.
+    void removeDecodedCopies(std::size_t v, std::size_t last) {
+        const std::vector<PlannedAtlas>& atlases = plan_.visits[v].atlases;
+        const std::uint32_t first = atlases[last].firstOfName;
+        for (std::size_t b = first; b <= last; ++b) {
+            const std::optional<DecodeOutcome>& outcome = work_[v].outcomes[b];
+            if (atlases[b].firstOfName == first && !(outcome && outcome->succeeded)) {
+                return;
+            }
+        }
+        for (std::size_t b = first; b <= last; ++b) {
+            if (atlases[b].firstOfName == first) {
+                const PacketFileEntry& entry = records_.packetFileLists[plan_.visits[v].subGroup][atlases[b].entry];
+                (void)folder_.removeFile(underFolder(PathList::fromText("Temp"), entry.name));
+            }
+        }
     }
 
     DecodeOutcome writeEncoded(std::size_t v, std::size_t a, const PathList& outputPath,
@@ -431,23 +451,6 @@ private:
         EncodedAtlas encoded = result.get();
         thumbnail = std::move(encoded.thumbnail);
         return writeAtlasImage(folder_, outputPath, encoded.png, std::move(encoded.outcome));
-    }
-
-    // No file of the packet in "Temp" can be larger than its largest entry.
-    DecodeOutcome decodeExtractedFile(const PlannedVisit& visit, const PacketFileEntry& entry,
-                                      const PlannedAtlas& atlas, const PathList& outputPath,
-                                      std::vector<std::uint8_t>& thumbnail) {
-        std::uint64_t largestFile = 0;
-        for (const PacketFileEntry& file : records_.packetFileLists[visit.subGroup]) {
-            largestFile = std::max<std::uint64_t>(largestFile, file.size);
-        }
-        try {
-            return decodeAtlasFile(folder_, underFolder(PathList::fromText("Temp"), entry.name), outputPath,
-                                   ImageSize {atlas.texture->width, atlas.texture->height}, atlas.pixelFormat,
-                                   largestFile, settings_.compression, settings_.gallery ? &thumbnail : nullptr);
-        } catch (const std::exception& error) {
-            return failedOutcome(error);
-        }
     }
 
     // A visit whose packet wrote the same files before, with nothing written
@@ -490,7 +493,15 @@ private:
 
 bool unpackAtlases(Console& console, OutputFolder& folder, const AtlasOutputSettings& settings, ByteSpan package,
                    const PackageRecords& records) {
-    const TextureFormatIndex formats = loadTextureFormatIndex(console, settings.indexPath, settings.chosenIndexPath);
+    std::string indexPath;
+    const TextureFormatIndex formats = loadTextureFormatIndex(console, settings.indexPath, &indexPath);
+    if (settings.chosenIndexPath != nullptr) {
+        *settings.chosenIndexPath = indexPath;
+    }
+    // Read once; the run must not replace it all the same.
+    if (const std::optional<platform::FileIdentity> index = fileIdentityOfPath(indexPath)) {
+        folder.protect(*index, "the index file being read");
+    }
     AtlasStage stage(console, folder, settings, formats, package, records);
     return stage.run();
 }

@@ -135,3 +135,18 @@ std::optional<std::string> readExactly(platform::NativeHandle file, std::span<st
     }
     return std::nullopt;
 }
+
+std::optional<platform::FileIdentity> fileIdentityOfPath(const std::string& path) {
+    platform::NativeHandle file = platform::noHandle();
+    std::uint64_t size = 0;
+    if (platform::openRegularFilePath(path, file, size) != 0) {
+        return std::nullopt;
+    }
+    platform::FileIdentity identity;
+    const int error = platform::fileIdentity(file, identity);
+    platform::closeHandle(file);
+    if (error != 0) {
+        return std::nullopt;
+    }
+    return identity;
+}

@@ -39,6 +39,10 @@ std::string folderOf(const std::string& path);
 std::optional<std::string> readWholeFile(const std::string& path, std::uint64_t sizeLimit,
                                          std::string* reason = nullptr);
 
+// The identity of the regular file at the system path `path` (links
+// followed: the user named it), or nothing when it cannot be opened.
+std::optional<platform::FileIdentity> fileIdentityOfPath(const std::string& path);
+
 // Reads exactly bytes.size() bytes from an open file; nothing on success, else
 // why not (a file that became shorter while it was read, or a read error).
 std::optional<std::string> readExactly(platform::NativeHandle file, std::span<std::uint8_t> bytes);

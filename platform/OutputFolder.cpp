@@ -60,6 +60,25 @@ OutputFolder::~OutputFolder() {
 
 std::string OutputFolder::shown(const PathList& file) { return std::string(file.join('/').view()); }
 
+void OutputFolder::protect(const platform::FileIdentity& identity, std::string what) {
+    protected_.push_back({identity, std::move(what)});
+}
+
+void OutputFolder::refuseInput(const PathList& file, platform::NativeHandle folder, const std::string& name) const {
+    if (protected_.empty()) {
+        return;
+    }
+    platform::FileIdentity identity;
+    if (platform::fileIdentityAt(folder, name, identity) != 0) {
+        return; // nothing there, or nothing that can be told apart: no file of the run's input
+    }
+    for (const ProtectedFile& input : protected_) {
+        if (input.identity == identity) {
+            throw RunAborted({"Cannot Write File : " + shown(file) + " : it is " + input.what}, true);
+        }
+    }
+}
+
 platform::NativeHandle OutputFolder::folderAt(const PathList& file, std::uint32_t count, bool create, int& error) {
     error = 0;
     platform::NativeHandle folder = handle_;
@@ -118,6 +137,9 @@ std::optional<std::string> OutputFolder::writeInto(const PathList& file,
     const platform::EntryKind existing = platform::entryKind(folder, finalName, lookError);
     if (isUnsafe(existing) && lookError == 0) {
         refuse(file, file.count(), existing, false);
+    }
+    if (existing == platform::EntryKind::file) {
+        refuseInput(file, folder, finalName);
     }
 
     // A name taken already (a file of the package or a leftover of another
@@ -184,6 +206,9 @@ bool OutputFolder::prepareFile(const PathList& file) {
     }
     if (isUnsafe(existing)) {
         refuse(file, file.count(), existing, false);
+    }
+    if (existing == platform::EntryKind::file) {
+        refuseInput(file, folder, std::string(file.last().view()));
     }
     return existing == platform::EntryKind::missing || existing == platform::EntryKind::file;
 }
@@ -268,5 +293,6 @@ bool OutputFolder::removeFile(const PathList& file) {
     if (platform::entryKind(folder, name, lookError) != platform::EntryKind::file) {
         return false;
     }
+    refuseInput(file, folder, name);
     return platform::removeAt(folder, name) == 0;
 }

@@ -82,6 +82,13 @@ public:
     // a missing folder on the way, is left alone. True when a file went.
     bool removeFile(const PathList& file);
 
+    // Makes the file `identity` one the run must not replace or remove: a
+    // file the run reads (the package, the index file), which may lie below
+    // the output folder, under any of its names. A write or removal that
+    // meets it ends the run (RunAborted) with "Cannot Write File : <path> :
+    // it is <what>", and the file stays as it was.
+    void protect(const platform::FileIdentity& identity, std::string what);
+
     // A path below the output folder as messages show it.
     static std::string shown(const PathList& file);
 
@@ -96,6 +103,14 @@ private:
     std::optional<std::string> writeInto(const PathList& file,
                                          const std::function<int(platform::NativeHandle)>& fill);
 
+    // Throws when the file `name` of `folder` (at `file`) is a protected one.
+    void refuseInput(const PathList& file, platform::NativeHandle folder, const std::string& name) const;
+
+    struct ProtectedFile {
+        platform::FileIdentity identity;
+        std::string what;
+    };
+    std::vector<ProtectedFile> protected_;
     std::string path_;
     platform::NativeHandle handle_;
     // Folders below the output folder opened so far, by their path: a packet

@@ -135,6 +135,20 @@ int openRegularFilePath(const std::string& path, NativeHandle& file, std::uint64
 // Reads up to bytes.size() bytes; `got` is 0 at the end of the file.
 int readSome(NativeHandle file, std::span<std::uint8_t> bytes, std::size_t& got);
 
+// What tells one file from every other: the device and inode number on
+// POSIX, the volume serial number and file ID on Windows. Every name of a
+// file (hard links too) gives the same identity.
+struct FileIdentity {
+    std::uint64_t volume = 0;
+    std::uint64_t file = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+// The identity of an open file.
+int fileIdentity(NativeHandle file, FileIdentity& identity);
+// The identity of the entry `name` of `folder`, the entry itself (a link is
+// not followed).
+int fileIdentityAt(NativeHandle folder, const std::string& name, FileIdentity& identity);
+
 // ---- Interruption ----------------------------------------------------------
 
 // Arranges for SIGINT, SIGTERM and SIGHUP (the console's Ctrl-C and close

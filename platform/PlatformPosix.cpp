@@ -339,6 +339,26 @@ int readSome(NativeHandle file, std::span<std::uint8_t> bytes, std::size_t& got)
     }
 }
 
+int fileIdentity(NativeHandle file, FileIdentity& identity) {
+    struct stat info {};
+    errno = 0;
+    if (::fstat(file, &info) != 0) {
+        return lastError();
+    }
+    identity = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+    return 0;
+}
+
+int fileIdentityAt(NativeHandle folder, const std::string& name, FileIdentity& identity) {
+    struct stat info {};
+    errno = 0;
+    if (::fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
+        return lastError(ENOENT);
+    }
+    identity = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+    return 0;
+}
+
 namespace {
 
 constexpr int interruptionSignals[] = {SIGINT, SIGTERM, SIGHUP};

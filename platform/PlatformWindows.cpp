@@ -742,6 +742,34 @@ int openRegularFilePath(const std::string& path, NativeHandle& file, std::uint64
     return keepRegularFile(handle, file, size);
 }
 
+int fileIdentity(NativeHandle file, FileIdentity& identity) {
+    BY_HANDLE_FILE_INFORMATION information {};
+    if (::GetFileInformationByHandle(file, &information) == 0) {
+        return lastError();
+    }
+    identity = {information.dwVolumeSerialNumber,
+                (std::uint64_t {information.nFileIndexHigh} << 32U) | information.nFileIndexLow};
+    return 0;
+}
+
+int fileIdentityAt(NativeHandle folder, const std::string& name, FileIdentity& identity) {
+    std::wstring path;
+    if (const int error = pathIn(folder, name, path); error != 0) {
+        return error;
+    }
+    // Opened for its attributes only, the entry itself (a reparse point is
+    // not followed), sharing everything so that it disturbs no other user.
+    const HANDLE handle = ::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return lastError();
+    }
+    const int error = fileIdentity(handle, identity);
+    ::CloseHandle(handle);
+    return error;
+}
+
 int readSome(NativeHandle file, std::span<std::uint8_t> bytes, std::size_t& got) {
     got = 0;
     const DWORD piece = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), std::size_t {1} << 30U));

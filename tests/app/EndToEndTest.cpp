@@ -172,15 +172,18 @@ INSTANTIATE_TEST_SUITE_P(Flags, EveryCompressionFlag, testing::Values(0U, 1U, 2U
 
 TEST_F(EndToEnd, SeveralJobsGiveTheSameConsoleAndFilesAsOne) {
     pw::Package plan = samplePlan(3);
-    // The same atlas path twice in one packet: the second finds its file removed.
+    // The same atlas path twice in one packet, each decoded from its own data,
+    // and an atlas whose texture has no width, whose decoding fails.
     plan.subGroups[0].files.push_back(atlasFile("img/a", 0, rgbaPixels, 2, 2));
+    plan.textures.push_back({.width = 0, .height = 2, .format = 0});
+    plan.subGroups[0].files.push_back(atlasFile("img/none", 5, rgbaPixels, 2, 2));
     for (int copy = 0; copy < 6; ++copy) {
         plan.subGroups[0].files.push_back(atlasFile("img/more" + std::to_string(copy), 4, rgbPixels, 3, 1));
     }
     write(plan);
     const BinaryRun one = run({"--skip-unknown", "--jobs", "1", "-o", (folder.path() / "in" / "one").string()}, "");
     const BinaryRun three = run({"--skip-unknown", "--jobs", "3", "-o", (folder.path() / "in" / "three").string()}, "");
-    EXPECT_EQ(one.status, 1) << "the repeated atlas cannot be read a second time";
+    EXPECT_EQ(one.status, 1) << "the atlas without a width cannot be decoded";
     EXPECT_NE(one.out.find("\t\tDeCode Failed : "), std::string::npos);
     EXPECT_EQ(three.status, one.status);
     EXPECT_EQ(three.out, one.out);

@@ -280,4 +280,50 @@ INSTANTIATE_TEST_SUITE_P(
                      .widths = {2}, .prepare = nothingBefore, .status = 1, .keptOnly = {}}),
     [](const testing::TestParamInfo<LeftOutCase>& testCase) { return std::string(testCase.param.name); });
 
+// Two atlas entries of one packet name the same file "img/a": the first a
+// 2 x 2 image of red 10, the second a 4 x 4 image of red 200. Each is decoded
+// from its own data, the later PNG replaces the earlier, and the copy under
+// "Temp" goes only once the last of them is written, staying when one fails.
+struct SameNameCase {
+    const char* name;
+    std::uint32_t firstWidth;  // of the first atlas's texture; 0 fails its decoding
+    std::uint32_t secondWidth; // of the second's
+    int status;
+    std::size_t finished;      // "DeCode Finish" lines
+    std::uint32_t pngWidth;    // of OutPut/img/a.png
+    std::uint8_t pngRed;
+    bool copyStays;            // Temp/img/a is left
+};
+
+class TwoAtlasesOfOneName : public AtlasStage, public testing::WithParamInterface<SameNameCase> {};
+
+TEST_P(TwoAtlasesOfOneName, AreEachDecodedFromTheirOwnData) {
+    const SameNameCase& c = GetParam();
+    pw::Package plan;
+    plan.subGroups = {{.name = "Sub", .files = {rgbaAtlas("img/a", 0, 10, 2, 2), rgbaAtlas("img/a", 1, 200, 4, 4)}}};
+    plan.textures = {{.width = c.firstWidth, .height = 2, .format = 0}, {.width = c.secondWidth, .height = 4, .format = 0}};
+    plan.groups = {{.name = "G", .slots = {{0, 1, 0}}}};
+    write(plan);
+    for (const char* jobs : {"1", "3"}) {
+        SCOPED_TRACE(std::string("jobs ") + jobs);
+        const BinaryRun result = run({"--jobs", jobs});
+        EXPECT_EQ(result.status, c.status) << result.out << result.err;
+        EXPECT_EQ(occurrences(result.out, "\t\tDeCode Finish\n"), c.finished) << result.out;
+        EXPECT_EQ(result.out.find("cannot read"), std::string::npos) << result.out;
+        const PngFile png = PngFile::read((out() / "OutPut" / "img" / "a.png").string());
+        ASSERT_TRUE(png.valid);
+        EXPECT_EQ(png.width, c.pngWidth);
+        ASSERT_FALSE(png.rgba.empty());
+        EXPECT_EQ(png.rgba[0], c.pngRed);
+        EXPECT_EQ(fs::exists(out() / "Temp" / "img" / "a"), c.copyStays);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, TwoAtlasesOfOneName,
+    testing::Values(SameNameCase {"BothWritten", 2, 4, 0, 2, 4, 200, false},
+                    SameNameCase {"FirstFails", 0, 4, 1, 1, 4, 200, true},
+                    SameNameCase {"SecondFails", 2, 0, 1, 1, 2, 10, true}),
+    [](const testing::TestParamInfo<SameNameCase>& testCase) { return std::string(testCase.param.name); });
+
 } // namespace

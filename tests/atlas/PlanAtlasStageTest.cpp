@@ -84,7 +84,7 @@ INSTANTIATE_TEST_SUITE_P(
         // 16 + 16 bytes extracted and 16 decoded fit, the second atlas's 16 do not.
         CopyCase {.name = "BudgetEndsTheVisit", .files = {atlasFile("img/a", 0), atlasFile("img/b", 1)},
                   .textureFormats = {0, 0}, .budget = 60, .expected = {false, false}},
-        // Two files at one name: the atlas is decoded from what "Temp" holds.
+        // Two files at one name: the atlas's copy in "Temp" is always written.
         CopyCase {.name = "SameFileTwice",
                   .files = {atlasFile("img/a", 0), resourceFile("IMG/A"), atlasFile("img/b", 1)},
                   .textureFormats = {0, 0}, .expected = {false, true}},

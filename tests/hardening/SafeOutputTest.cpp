@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <random>
 #include <string>
@@ -23,6 +24,7 @@
 #include "packagewriter/writePackage.h"
 #include "support/FolderTree.h"
 #include "support/Noise.h"
+#include "support/RunBinary.h"
 
 namespace fs = std::filesystem;
 namespace pw = packagewriter;
@@ -66,7 +68,7 @@ private:
 // --- Things in the way ---------------------------------------------------------
 
 // One packet: a resource file, an atlas, and an atlas sharing its name with
-// a resource file (so it is decoded back from "Temp").
+// a resource file (so its copy in "Temp" is always written).
 pw::Package smallPlan() {
     pw::Package plan;
     plan.groups = {pw::Group{"G", {pw::Slot{0, 1, 0}}, {}}};
@@ -154,6 +156,68 @@ INSTANTIATE_TEST_SUITE_P(
                       [](const fs::path& out, const fs::path&) { linkTo("/dev/zero", out / "Temp/Img/S.ptx"); },
                       "Cannot Write File : Temp/Img/S.ptx : a symbolic link stands where a file is needed"}),
     [](const testing::TestParamInfo<InTheWayCase>& row) { return row.param.name; });
+
+// --- The run's own input ------------------------------------------------------
+
+// The package or the index file lies in the output folder where the run
+// writes (under that name or another name of the same file): the run ends
+// before replacing it, and the file keeps its bytes.
+struct OwnInputCase {
+    const char* name;
+    std::string package;    // where the package lies, from the work folder
+    std::string hardLink;   // another name of the package in the work folder, when not empty
+    std::string index;      // where the index file lies
+    bool indexTyped;        // the index file's path is answered at the prompt, not given with -f
+    std::string message;
+};
+
+class OwnInput : public testing::TestWithParam<OwnInputCase> {};
+
+TEST_P(OwnInput, IsNeverReplaced) {
+    const OwnInputCase& c = GetParam();
+    WorkFolder work;
+    const std::vector<std::uint8_t> package = pw::writePackage(smallPlan()).bytes;
+    fs::create_directories((work.root() / c.package).parent_path());
+    writeBytes(work.root() / c.package, package);
+    if (!c.hardLink.empty()) {
+        fs::create_directories((work.root() / c.hardLink).parent_path());
+        fs::create_hard_link(work.root() / c.package, work.root() / c.hardLink);
+    }
+    fs::create_directories((work.root() / c.index).parent_path());
+    std::ofstream(work.root() / c.index, std::ios::binary) << sampleIndexText;
+
+    std::vector<std::string> arguments = {c.package, "-o", "out", "--skip-unknown"};
+    if (!c.indexTyped) {
+        arguments.insert(arguments.end(), {"-f", c.index});
+    }
+    const BinaryRun run = runBinary(work.root(), arguments, c.indexTyped ? c.index + "\n" : "");
+    EXPECT_EQ(run.status, 1) << run.out << run.err;
+    EXPECT_NE(run.out.find(c.message + "\nNow Exit\n"), std::string::npos) << run.out;
+    std::ifstream in(work.root() / c.package, std::ios::binary);
+    EXPECT_EQ(std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()), package)
+        << "the package was overwritten";
+    EXPECT_EQ(readFileText(work.root() / c.index), sampleIndexText) << "the index file was overwritten";
+    EXPECT_FALSE(hasTemporaryLeftover(work.root()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Places, OwnInput,
+    testing::Values(
+        OwnInputCase {"PackageAtAnExtractedFile", "out/Temp/res/R.txt", "", "index.json", false,
+                      "Cannot Write File : Temp/res/R.txt : it is the package being unpacked"},
+        // The atlas's copy is left out when its decoding succeeds; its name is prepared all the same.
+        OwnInputCase {"PackageAtAnAtlasCopy", "out/Temp/Img/A.ptx", "", "index.json", false,
+                      "Cannot Write File : Temp/Img/A.ptx : it is the package being unpacked"},
+        OwnInputCase {"PackageHardLinkedAtAPng", "p.rsb", "out/OutPut/Img/A.ptx.png", "index.json", false,
+                      "Cannot Write File : OutPut/Img/A.ptx.png : it is the package being unpacked"},
+        // Given with -f, the index file is known before the description is written.
+        OwnInputCase {"IndexAtTheDescription", "p.rsb", "", "out/Information.json", false,
+                      "Cannot Write File : Information.json : it is the index file being read"},
+        OwnInputCase {"IndexGivenAtAnExtractedFile", "p.rsb", "", "out/Temp/res/R.txt", false,
+                      "Cannot Write File : Temp/res/R.txt : it is the index file being read"},
+        OwnInputCase {"IndexTypedAtAnExtractedFile", "p.rsb", "", "out/Temp/res/R.txt", true,
+                      "Cannot Write File : Temp/res/R.txt : it is the index file being read"}),
+    [](const testing::TestParamInfo<OwnInputCase>& row) { return row.param.name; });
 
 TEST(OutputFolderItself, MayBeALinkTheUserMade) {
     WorkFolder work;

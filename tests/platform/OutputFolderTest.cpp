@@ -9,12 +9,14 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "TestLink.h"
 #include "core/FatalError.h"
+#include "platform/FileSystem.h"
 #include "platform/OutputFolder.h"
 #include "support/FolderTree.h"
 #include "support/RunBinary.h"
@@ -45,6 +47,39 @@ TEST(OutputFolder, WritesCreatingFoldersAndReplacesWholeFiles) {
     EXPECT_EQ(readFileText(folder.path() / "out/Temp/a/b/c.bin"), std::string("new\0!", 5));
     ASSERT_EQ(output.writeFile(PathList::fromText("Temp/a/b/c.bin"), bytesOf({'x'})), std::nullopt);
     EXPECT_EQ(readFileText(folder.path() / "out/Temp/a/b/c.bin"), "x");
+    EXPECT_FALSE(hasTemporaryLeftover(folder.path()));
+}
+
+// The run's input lying in the output folder: writing, preparing or removing
+// it ends the run naming it, and the file keeps its bytes; other files are
+// written as ever (so no two different files may look alike).
+TEST(OutputFolder, AProtectedFileIsNeitherReplacedPreparedNorRemoved) {
+    TempFolder folder;
+    const fs::path out = folder.path() / "out";
+    fs::create_directories(out / "Temp");
+    std::ofstream(out / "Temp" / "input.rsb", std::ios::binary) << "package";
+    std::ofstream(out / "Temp" / "other", std::ios::binary) << "other";
+    OutputFolder output(out.string());
+    const std::optional<platform::FileIdentity> identity = fileIdentityOfPath((out / "Temp" / "input.rsb").string());
+    ASSERT_TRUE(identity);
+    output.protect(*identity, "the package being unpacked");
+    const PathList input = PathList::fromText("Temp/input.rsb");
+    const std::function<void()> attempts[] = {[&] { (void)output.writeFile(input, bytesOf(content)); },
+                                              [&] { (void)output.prepareFile(input); },
+                                              [&] { (void)output.removeFile(input); }};
+    for (const auto& attempt : attempts) {
+        try {
+            attempt();
+            ADD_FAILURE() << "the input was not refused";
+        } catch (const RunAborted& refused) {
+            EXPECT_EQ(refused.lines(), std::vector<std::string> {
+                                           "Cannot Write File : Temp/input.rsb : it is the package being unpacked"});
+        }
+    }
+    EXPECT_EQ(readFileText(out / "Temp" / "input.rsb"), "package");
+    EXPECT_EQ(output.writeFile(PathList::fromText("Temp/other"), bytesOf(content)), std::nullopt);
+    EXPECT_EQ(output.writeFile(PathList::fromText("Temp/new"), bytesOf(content)), std::nullopt);
+    EXPECT_TRUE(output.removeFile(PathList::fromText("Temp/new")));
     EXPECT_FALSE(hasTemporaryLeftover(folder.path()));
 }
 
