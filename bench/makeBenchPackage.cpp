@@ -1,8 +1,9 @@
 // Writes a generated package and its texture-format index file:
-//   make_bench_package OUTFILE INDEXFILE [--small | --names COUNT]
+//   make_bench_package OUTFILE INDEXFILE [--small | --names COUNT | --whole | --tiles]
 // Without options the package is the large one the end-to-end benchmark runs
 // on; --small gives a few kilobytes of the same shape with the unusual
-// cases; --names gives a package with COUNT file names.
+// cases; --names gives a package with COUNT file names; --whole and --tiles
+// one 2048 x 2048 picture as one atlas or as 1,024 atlases of 64 x 64.
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -26,7 +27,7 @@ bool writeFile(const std::string& path, const void* data, std::size_t size) {
 
 int main(int argc, char** argv) {
     if (argc != 3 && argc != 4 && argc != 5) {
-        std::fprintf(stderr, "usage: %s OUTFILE INDEXFILE [--small | --names COUNT]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s OUTFILE INDEXFILE [--small | --names COUNT | --whole | --tiles]\n", argv[0]);
         return 2;
     }
     const std::string option = argc >= 4 ? argv[3] : "";
@@ -36,6 +37,8 @@ int main(int argc, char** argv) {
             plan = makeBenchPlan(smallBenchShape());
         } else if (option == "--names" && argc == 5) {
             plan = makeNamesPlan(static_cast<std::uint32_t>(std::strtoul(argv[4], nullptr, 10)));
+        } else if (option == "--whole" || option == "--tiles") {
+            plan = makeTilesPlan(option == "--tiles");
         } else if (option.empty()) {
             plan = makeBenchPlan(BenchShape {});
         } else {

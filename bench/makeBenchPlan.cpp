@@ -262,3 +262,34 @@ pw::Package makeNamesPlan(std::uint32_t fileCount) {
     plan.groups.push_back(std::move(group));
     return plan;
 }
+
+pw::Package makeTilesPlan(bool tiled) {
+    constexpr std::uint32_t side = 2048;
+    constexpr std::uint32_t tile = 64;
+    const std::vector<std::uint8_t> picture = paintPicture(side, side, 28);
+    pw::Package plan;
+    pw::SubGroup sub {.name = tiled ? "Tiles" : "Whole", .compressionFlags = 0};
+    sub.firstTextureIndex = 0;
+    const std::uint32_t step = tiled ? tile : side;
+    for (std::uint32_t y = 0; y < side; y += step) {
+        for (std::uint32_t x = 0; x < side; x += step) {
+            std::vector<std::uint8_t> pixels;
+            pixels.reserve(std::size_t {step} * step * 4U);
+            for (std::uint32_t row = y; row < y + step; ++row) {
+                const auto start = picture.begin() + static_cast<std::ptrdiff_t>((std::size_t {row} * side + x) * 4U);
+                pixels.insert(pixels.end(), start, start + static_cast<std::ptrdiff_t>(std::size_t {step} * 4U));
+            }
+            const auto index = static_cast<std::uint32_t>(plan.textures.size());
+            sub.files.push_back({.path = "tiles/" + number(y / step, 2) + "_" + number(x / step, 2),
+                                 .type = pw::atlasFile,
+                                 .data = std::move(pixels),
+                                 .atlasIndex = index,
+                                 .width = step,
+                                 .height = step});
+            plan.textures.push_back({.width = step, .height = step, .format = 0});
+        }
+    }
+    plan.subGroups.push_back(std::move(sub));
+    plan.groups.push_back({.name = "Tiles", .slots = {{.subGroupIndex = 0, .resId = 1, .locId = 0}}});
+    return plan;
+}

@@ -38,3 +38,8 @@ packagewriter::Package makeNamesPlan(std::uint32_t fileCount);
 
 // The texture-format index file that maps the codes these plans use.
 std::string benchFormatIndex();
+
+// One painted picture of 2048 x 2048 in RGBA32: as one atlas, or cut into
+// 1,024 atlases of 64 x 64 (`tiled`), in one packet, so that the fixed cost
+// per atlas shows as the difference between the two.
+packagewriter::Package makeTilesPlan(bool tiled);

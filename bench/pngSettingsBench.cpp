@@ -1,15 +1,20 @@
-// Speed and size of the PNG encoder's settings against libpng at its defaults:
+// Speed and size of the PNG encoder's settings against libpng at its defaults,
+// by class of picture:
 //   bench_png_settings PACKAGE INDEXFILE [--atlases N] [--photo FILE.png]...
 //                      [--filters none,sub,up,average,paeth,perrow] [--levels 1,2,...]
-//                      [--named fast,default,best]
-// Decodes N atlases of the package (spread evenly over its atlases, all
-// when N is absent) and packs the photographs given into one atlas of
-// 1024 pixels across, the unused area transparent. Then, back to back on the
-// same pixels, encodes every image with libpng's defaults and with each
-// filter at each libdeflate level (or only with the --compression settings
-// named), and prints for each set of images the
-// encoder's throughput (MB of RGBA in per second) and its total PNG bytes
-// against libpng's. Sizes are exact; speeds follow the machine's load.
+//                      [--named fast,default,best] [--rounds R]
+// The classes: "drawn art", atlases painted here (bench/paintDrawnArt);
+// "painted art", N atlases of the package (spread evenly over its atlases,
+// all when N is absent); "photographs", the photographs given packed into
+// atlases of 1024 pixels across and at most 1024 down, the unused area
+// transparent. Back to back on the same pixels, it encodes every class with
+// libpng's defaults and with each filter at each libdeflate level, and
+// prints one line per setting: per class and over all classes the
+// encoder's throughput (MB of RGBA in per second) and its PNG bytes against
+// libpng's. With --named it measures the --compression settings named
+// instead, R rounds (default 1), each class on its own line and the total,
+// libpng measured again just before them in every round, and ends with the
+// median of the rounds. Sizes are exact; speeds follow the machine's load.
 #include <algorithm>
 #include <bit>
 #include <chrono>
@@ -27,6 +32,7 @@
 #include "texture/PixelRows.h"
 #include "png/encodePng.h"
 #include "bench/benchPackageAtlases.h"
+#include "bench/paintDrawnArt.h"
 #include "bench/readBenchInput.h"
 #include "bench/writePngWithLibpng.h"
 
@@ -84,39 +90,95 @@ Image readPhotograph(const std::string& path) {
     return photo;
 }
 
-// The photographs side by side in shelves 1024 pixels across, the height
+// The photographs side by side in shelves 1024 pixels across, a new atlas
+// begun where the next shelf would go below 1024 rows; each atlas's height
 // rounded up to a power of two, the rest transparent black.
-Image photoAtlas(const std::vector<Image>& photos) {
+std::vector<Image> photoAtlases(const std::vector<Image>& photos) {
     constexpr std::uint32_t width = 1024;
+    constexpr std::uint32_t tallest = 1024;
     struct Place {
+        std::size_t atlas;
         std::uint32_t x, y;
     };
     std::vector<Place> places;
+    std::vector<std::uint32_t> heights;
+    std::size_t atlas = 0;
     std::uint32_t x = 0, y = 0, shelf = 0;
     for (const Image& photo : photos) {
-        if (photo.size.width > width) {
-            throw std::runtime_error("a photograph wider than the atlas");
+        if (photo.size.width > width || photo.size.height > tallest) {
+            throw std::runtime_error("a photograph larger than an atlas");
         }
         if (x + photo.size.width > width) {
             x = 0;
             y += shelf;
             shelf = 0;
         }
-        places.push_back({x, y});
+        if (y + photo.size.height > tallest) {
+            heights.push_back(y);
+            ++atlas;
+            x = 0;
+            y = 0;
+        }
+        places.push_back({atlas, x, y});
         x += photo.size.width;
         shelf = std::max(shelf, photo.size.height);
     }
-    const std::uint32_t height = std::bit_ceil(y + shelf);
-    Image atlas{{width, height}, std::vector<std::uint8_t>(std::size_t{width} * height * 4U)};
+    heights.push_back(y + shelf);
+    std::vector<Image> atlases;
+    for (const std::uint32_t height : heights) {
+        const std::uint32_t side = std::bit_ceil(std::max(height, 1U));
+        atlases.push_back({{width, side}, std::vector<std::uint8_t>(std::size_t {width} * side * 4U)});
+    }
     for (std::size_t i = 0; i < photos.size(); ++i) {
         const Image& photo = photos[i];
+        Image& target = atlases[places[i].atlas];
         for (std::uint32_t row = 0; row < photo.size.height; ++row) {
-            std::memcpy(atlas.rgba.data() + ((std::size_t{places[i].y} + row) * width + places[i].x) * 4U,
-                        photo.rgba.data() + std::size_t{row} * photo.size.width * 4U,
-                        std::size_t{photo.size.width} * 4U);
+            std::memcpy(target.rgba.data() + ((std::size_t {places[i].y} + row) * width + places[i].x) * 4U,
+                        photo.rgba.data() + std::size_t {row} * photo.size.width * 4U,
+                        std::size_t {photo.size.width} * 4U);
         }
     }
-    return atlas;
+    return atlases;
+}
+
+std::vector<Image> drawnArt() {
+    std::vector<Image> images;
+    for (DrawnSheet& sheet : paintDrawnArt()) {
+        images.push_back({{sheet.width, sheet.height}, std::move(sheet.rgba)});
+    }
+    return images;
+}
+
+// The share of fully transparent pixels.
+double transparentShare(const std::vector<Image>& images) {
+    std::uint64_t clear = 0, all = 0;
+    for (const Image& image : images) {
+        for (std::size_t i = 3; i < image.rgba.size(); i += 4) {
+            clear += image.rgba[i] == 0 ? 1U : 0U;
+        }
+        all += image.rgba.size() / 4U;
+    }
+    return all == 0 ? 0 : static_cast<double>(clear) / static_cast<double>(all);
+}
+
+// The first three fields of /proc/loadavg, or "?" where there is none.
+std::string loadAverage() {
+    std::FILE* file = std::fopen("/proc/loadavg", "r");
+    if (file == nullptr) {
+        return "?";
+    }
+    char text[64] = {};
+    const bool read = std::fgets(text, sizeof text, file) != nullptr;
+    std::fclose(file);
+    if (!read) {
+        return "?";
+    }
+    std::string fields(text);
+    std::size_t end = 0;
+    for (int i = 0; i < 3 && end != std::string::npos; ++i) {
+        end = fields.find(' ', end == 0 ? 0 : end + 1);
+    }
+    return fields.substr(0, end);
 }
 
 struct Measure {
@@ -174,15 +236,144 @@ const char* filterName(PngFilter filter) {
 
 } // namespace
 
+namespace {
+
+using ImageSet = std::pair<std::string, std::vector<Image>>;
+
+double megabytes(std::uint64_t bytes) { return static_cast<double>(bytes) / 1e6; }
+
+// One line per setting: throughput and bytes against libpng for each class
+// and over all of them.
+void sweep(const std::vector<ImageSet>& sets, const std::vector<std::pair<std::string, PngSettings>>& rows) {
+    std::printf("\n%-14s", "filter  level");
+    for (const auto& [name, images] : sets) {
+        std::printf(" | %11s MB/s  bytes", name.c_str());
+    }
+    std::printf(" | %11s MB/s  bytes\n", "all");
+    std::vector<Measure> reference;
+    Measure referenceAll;
+    std::printf("%-14s", "libpng default");
+    for (const auto& [name, images] : sets) {
+        reference.push_back(measureLibpng(images));
+        referenceAll.seconds += reference.back().seconds;
+        referenceAll.bytes += reference.back().bytes;
+        std::printf(" | %16.1f  %5.3f", megabytes(rgbaBytes(images)) / reference.back().seconds, 1.0);
+    }
+    std::uint64_t allRgba = 0;
+    for (const auto& [name, images] : sets) {
+        allRgba += rgbaBytes(images);
+    }
+    std::printf(" | %16.1f  %5.3f   (", megabytes(allRgba) / referenceAll.seconds, 1.0);
+    for (std::size_t s = 0; s < reference.size(); ++s) {
+        std::printf("%s%llu", s == 0 ? "" : ", ", static_cast<unsigned long long>(reference[s].bytes));
+    }
+    std::printf(" bytes)\n");
+    std::fflush(stdout);
+    for (const auto& [label, settings] : rows) {
+        std::printf("%-14s", label.c_str());
+        Measure all;
+        for (std::size_t s = 0; s < sets.size(); ++s) {
+            const std::vector<Image>& images = sets[s].second;
+            const Measure own = measureOwn(images, settings);
+            all.seconds += own.seconds;
+            all.bytes += own.bytes;
+            std::printf(" | %16.1f  %5.3f", megabytes(rgbaBytes(images)) / own.seconds,
+                        static_cast<double>(own.bytes) / static_cast<double>(reference[s].bytes));
+        }
+        std::printf(" | %16.1f  %5.3f\n", megabytes(allRgba) / all.seconds,
+                    static_cast<double>(all.bytes) / static_cast<double>(referenceAll.bytes));
+        std::fflush(stdout);
+    }
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[(values.size() - 1) / 2];
+}
+
+// For each round and class: libpng, then each named setting, back to back.
+// Prints per class and in total each setting's throughput against libpng's
+// and bytes against libpng's, then the median of the rounds.
+void named(const std::vector<ImageSet>& sets, const std::vector<std::pair<std::string, PngSettings>>& rows,
+           int rounds) {
+    const std::size_t lines = sets.size() + 1; // the classes, then all together
+    // speedRatio[setting][line][round], and libpng's MB/s per line and round.
+    std::vector<std::vector<std::vector<double>>> speedRatio(rows.size(), std::vector<std::vector<double>>(lines));
+    std::vector<std::vector<double>> libpngSpeed(lines);
+    std::vector<std::vector<double>> bytesRatio(rows.size(), std::vector<double>(lines));
+    const auto header = [&](const char* title) {
+        std::printf("\n%s\n%-12s | %11s", title, "class", "libpng MB/s");
+        for (const auto& [label, settings] : rows) {
+            std::printf(" | %7s: x libpng speed, bytes", label.c_str());
+        }
+        std::printf("\n");
+    };
+    for (int round = 1; round <= rounds; ++round) {
+        char title[96];
+        std::snprintf(title, sizeof title, "round %d (load %s)", round, loadAverage().c_str());
+        header(title);
+        Measure libpngAll;
+        std::vector<Measure> ownAll(rows.size());
+        std::uint64_t allRgba = 0;
+        for (std::size_t s = 0; s <= sets.size(); ++s) {
+            Measure reference;
+            std::vector<Measure> own(rows.size());
+            std::uint64_t rgba = 0;
+            if (s < sets.size()) {
+                const std::vector<Image>& images = sets[s].second;
+                rgba = rgbaBytes(images);
+                allRgba += rgba;
+                reference = measureLibpng(images);
+                for (std::size_t r = 0; r < rows.size(); ++r) {
+                    own[r] = measureOwn(images, rows[r].second);
+                    ownAll[r].seconds += own[r].seconds;
+                    ownAll[r].bytes += own[r].bytes;
+                }
+                libpngAll.seconds += reference.seconds;
+                libpngAll.bytes += reference.bytes;
+            } else {
+                rgba = allRgba;
+                reference = libpngAll;
+                own = ownAll;
+            }
+            const double libpng = megabytes(rgba) / reference.seconds;
+            libpngSpeed[s].push_back(libpng);
+            std::printf("%-12s | %11.1f", s < sets.size() ? sets[s].first.c_str() : "all", libpng);
+            for (std::size_t r = 0; r < rows.size(); ++r) {
+                const double speed = reference.seconds / own[r].seconds;
+                const double bytes = static_cast<double>(own[r].bytes) / static_cast<double>(reference.bytes);
+                speedRatio[r][s].push_back(speed);
+                bytesRatio[r][s] = bytes;
+                std::printf(" | %7s  %8.2f x  %11.4f", "", speed, bytes);
+            }
+            std::printf("\n");
+            std::fflush(stdout);
+        }
+    }
+    if (rounds > 1) {
+        header("median of the rounds");
+        for (std::size_t s = 0; s < lines; ++s) {
+            std::printf("%-12s | %11.1f", s < sets.size() ? sets[s].first.c_str() : "all", median(libpngSpeed[s]));
+            for (std::size_t r = 0; r < rows.size(); ++r) {
+                std::printf(" | %7s  %8.2f x  %11.4f", "", median(speedRatio[r][s]), bytesRatio[r][s]);
+            }
+            std::printf("\n");
+        }
+    }
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
     if (argc < 3) {
         std::fprintf(stderr,
                      "usage: %s PACKAGE INDEXFILE [--atlases N] [--photo FILE.png]... [--filters LIST] [--levels LIST] "
-                     "[--named LIST]\n",
+                     "[--named LIST] [--rounds R]\n",
                      argv[0]);
         return 2;
     }
     std::size_t atlasCount = 0;
+    int rounds = 1;
     std::vector<std::string> photoPaths;
     std::vector<PngFilter> filters = {PngFilter::none,    PngFilter::sub,   PngFilter::up,
                                       PngFilter::average, PngFilter::paeth, PngFilter::perRow};
@@ -193,6 +384,8 @@ int main(int argc, char** argv) {
         const std::string value = argv[i + 1];
         if (option == "--atlases") {
             atlasCount = std::strtoul(value.c_str(), nullptr, 10);
+        } else if (option == "--rounds") {
+            rounds = std::max(1, std::atoi(value.c_str()));
         } else if (option == "--photo") {
             photoPaths.push_back(value);
         } else if (option == "--filters") {
@@ -226,63 +419,37 @@ int main(int argc, char** argv) {
         }
     }
     try {
-        std::vector<std::pair<std::string, std::vector<Image>>> sets;
+        std::vector<ImageSet> sets;
+        sets.emplace_back("drawn art", drawnArt());
         std::vector<Image> all = packageAtlases(argv[1], argv[2]);
         std::vector<Image> chosen;
         const std::size_t wanted = atlasCount == 0 ? all.size() : std::min(atlasCount, all.size());
         for (std::size_t i = 0; i < wanted; ++i) {
             chosen.push_back(std::move(all[i * all.size() / wanted]));
         }
-        sets.emplace_back("package atlases", std::move(chosen));
+        sets.emplace_back("painted art", std::move(chosen));
         if (!photoPaths.empty()) {
             std::vector<Image> photos;
             for (const std::string& path : photoPaths) {
                 photos.push_back(readPhotograph(path));
             }
-            sets.emplace_back("photo atlas", std::vector<Image>{photoAtlas(photos)});
+            sets.emplace_back("photographs", photoAtlases(photos));
         }
         for (const auto& [name, images] : sets) {
-            std::printf("%s: %zu images, %.1f MB of RGBA\n", name.c_str(), images.size(),
-                        static_cast<double>(rgbaBytes(images)) / 1e6);
+            std::printf("%s: %zu atlases, %.1f MB of RGBA, %.0f %% of the pixels transparent\n", name.c_str(),
+                        images.size(), megabytes(rgbaBytes(images)), 100 * transparentShare(images));
         }
-
-        std::printf("\n%-8s %5s", "filter", "level");
-        for (const auto& [name, images] : sets) {
-            std::printf(" | %15s MB/s  bytes/libpng", name.c_str());
-        }
-        std::printf("\n");
-        std::vector<Measure> reference;
-        std::printf("%-14s", "libpng default");
-        for (const auto& [name, images] : sets) {
-            reference.push_back(measureLibpng(images));
-            std::printf(" | %20.1f  %12.4f", static_cast<double>(rgbaBytes(images)) / 1e6 / reference.back().seconds,
-                        1.0);
-        }
-        std::printf("   (%llu", static_cast<unsigned long long>(reference.front().bytes));
-        for (std::size_t s = 1; s < reference.size(); ++s) {
-            std::printf(", %llu", static_cast<unsigned long long>(reference[s].bytes));
-        }
-        std::printf(" bytes)\n");
-        std::fflush(stdout);
         if (rows.empty()) {
             for (const PngFilter filter : filters) {
                 for (const int level : levels) {
                     char label[32];
                     std::snprintf(label, sizeof label, "%-8s %5d", filterName(filter), level);
-                    rows.emplace_back(label, PngSettings{filter, level});
+                    rows.emplace_back(label, PngSettings {filter, level});
                 }
             }
-        }
-        for (const auto& [label, settings] : rows) {
-            std::printf("%-14s", label.c_str());
-            for (std::size_t s = 0; s < sets.size(); ++s) {
-                const std::vector<Image>& images = sets[s].second;
-                const Measure own = measureOwn(images, settings);
-                std::printf(" | %20.1f  %12.4f", static_cast<double>(rgbaBytes(images)) / 1e6 / own.seconds,
-                            static_cast<double>(own.bytes) / static_cast<double>(reference[s].bytes));
-            }
-            std::printf("\n");
-            std::fflush(stdout);
+            sweep(sets, rows);
+        } else {
+            named(sets, rows, rounds);
         }
     } catch (const std::exception& error) {
         std::fprintf(stderr, "bench_png_settings: %s\n", error.what());

@@ -1,8 +1,10 @@
 #include "platform/Deflate.h"
 
 #include <algorithm>
+#include <array>
 #include <limits>
 #include <new>
+#include <stdexcept>
 
 #ifdef RESUNPACK_HAVE_LIBDEFLATE
 #include <libdeflate.h>
@@ -18,16 +20,43 @@ std::uint32_t crc32(std::uint32_t crc, const void* data, std::size_t size) {
     return libdeflate_crc32(crc, data, size);
 }
 
+namespace {
+
+// One compressor per thread and level, made on first use and kept until the
+// thread ends: allocating one costs more than compressing a small image
+// (its tables are megabytes at the higher levels, mapped and faulted in
+// afresh each time).
+libdeflate_compressor* compressorFor(int level) {
+    struct Cache {
+        std::array<libdeflate_compressor*, 12> byLevel {};
+        Cache() = default;
+        Cache(const Cache&) = delete;
+        Cache& operator=(const Cache&) = delete;
+        ~Cache() {
+            for (libdeflate_compressor* compressor : byLevel) {
+                libdeflate_free_compressor(compressor);
+            }
+        }
+    };
+    thread_local Cache cache;
+    libdeflate_compressor*& slot = cache.byLevel[static_cast<std::size_t>(level - 1)];
+    if (slot == nullptr) {
+        slot = libdeflate_alloc_compressor(level);
+        if (slot == nullptr) {
+            throw std::bad_alloc();
+        }
+    }
+    return slot;
+}
+
+} // namespace
+
 struct Compressor::State {
-    libdeflate_compressor* compressor = nullptr;
-    ~State() { libdeflate_free_compressor(compressor); }
+    libdeflate_compressor* compressor = nullptr; // owned by the thread's cache
 };
 
 Compressor::Compressor(int level) : state_(std::make_unique<State>()) {
-    state_->compressor = libdeflate_alloc_compressor(std::clamp(level, 1, 12));
-    if (state_->compressor == nullptr) {
-        throw std::bad_alloc();
-    }
+    state_->compressor = compressorFor(std::clamp(level, 1, 12));
 }
 
 std::size_t Compressor::zlibBound(std::size_t size) const {
@@ -114,6 +143,43 @@ std::uint32_t crc32(std::uint32_t crc, const void* data, std::size_t size) {
     return static_cast<std::uint32_t>(value);
 }
 
+namespace {
+
+// One deflate stream per thread and level, set up on first use, reset for
+// each image and ended when the thread ends: setting one up allocates its
+// window and tables again each time.
+z_stream& deflateStreamFor(int level) {
+    struct Cache {
+        std::array<z_stream, 9> byLevel {};
+        std::array<bool, 9> ready {};
+        Cache() = default;
+        Cache(const Cache&) = delete;
+        Cache& operator=(const Cache&) = delete;
+        ~Cache() {
+            for (std::size_t i = 0; i < byLevel.size(); ++i) {
+                if (ready[i]) {
+                    (void)deflateEnd(&byLevel[i]);
+                }
+            }
+        }
+    };
+    thread_local Cache cache;
+    const auto index = static_cast<std::size_t>(level - 1);
+    z_stream& stream = cache.byLevel[index];
+    if (!cache.ready[index]) {
+        stream = z_stream {};
+        if (deflateInit(&stream, level) != Z_OK) {
+            throw std::bad_alloc();
+        }
+        cache.ready[index] = true;
+    } else if (deflateReset(&stream) != Z_OK) {
+        throw std::logic_error("zlib could not reset a deflate stream");
+    }
+    return stream;
+}
+
+} // namespace
+
 struct Compressor::State {
     int level = Z_DEFAULT_COMPRESSION;
 };
@@ -126,16 +192,12 @@ std::size_t Compressor::zlibBound(std::size_t size) const {
 }
 
 std::size_t Compressor::zlibCompress(const void* in, std::size_t size, void* out, std::size_t room) {
-    z_stream stream {};
-    if (deflateInit(&stream, state_->level) != Z_OK) {
-        throw std::bad_alloc();
-    }
+    z_stream& stream = deflateStreamFor(state_->level);
     int status = Z_OK;
     const std::size_t outLeft = runInPieces(stream, in, size, out, room, [&](bool lastInput) {
         status = deflate(&stream, lastInput ? Z_FINISH : Z_NO_FLUSH);
         return status == Z_OK || status == Z_BUF_ERROR;
     });
-    (void)deflateEnd(&stream);
     return status == Z_STREAM_END ? room - outLeft : 0;
 }
 

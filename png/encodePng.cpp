@@ -116,9 +116,18 @@ void filterRows(PixelRows& rows, PngFilter filter) {
         }
         return;
     }
-    const std::vector<std::uint8_t> zeroRow(n);
     constexpr std::size_t filterCount = 5;
-    std::vector<std::uint8_t> scratch(filter == PngFilter::perRow ? n * filterCount : n);
+    // Kept by the thread for its next image: a row of zeros above the top
+    // row, then room for one filtered row per candidate filter.
+    thread_local std::vector<std::uint8_t> rowSpace;
+    const std::size_t needed = n + (filter == PngFilter::perRow ? n * filterCount : n);
+    if (rowSpace.size() < needed) {
+        rowSpace.clear();
+        rowSpace.resize(needed);
+    }
+    std::fill_n(rowSpace.begin(), n, std::uint8_t {0}); // a previous, narrower image filtered rows there
+    const std::span<const std::uint8_t> zeroRow(rowSpace.data(), n);
+    const std::span<std::uint8_t> scratch(rowSpace.data() + n, needed - n);
     for (std::uint32_t y = rows.height(); y-- > 0;) {
         std::uint8_t* cur = rows.row(y);
         const std::uint8_t* up = y > 0 ? rows.row(y - 1) : zeroRow.data();
@@ -151,38 +160,43 @@ struct FreeBuffer {
 
 } // namespace
 
-// Chosen by measurement against libpng's defaults on the benchmark package's
-// atlases and on photographs (docs/performance.md). Level 6 is smaller
-// than libpng on the atlases at three to four times its speed, but a few
-// percent larger on photographs: their filtered bytes are mostly noise, and
-// only libdeflate's near-optimal parsing (levels 10 and up) beats libpng
-// there. That parsing is slower than libpng on atlases and about as fast as
-// libpng on photographs, so the default spends it only on images that level
-// 6 leaves at more than a byte per pixel, which the photographs are and the
-// atlases are not.
+// Chosen by measurement against libpng's defaults on three classes of
+// picture, drawn art, painted art and photographs (scripts/bench
+// --png-settings, docs/performance.md). Each setting is one rule for every
+// image, compressed once. Per row at level 6 is within a percent or two of
+// libpng's bytes on every class at three to four times its speed; level 7
+// saves another 2 % at half the speed, level 10 and up far more time. Level
+// 2 is the fastest level within 8 % of libpng on every class; level 12 the
+// smallest.
 PngSettings pngSettingsFor(PngCompression compression) {
     switch (compression) {
     case PngCompression::fast:
-        return {PngFilter::perRow, 5};
+        return {PngFilter::perRow, 2};
     case PngCompression::best:
         return {PngFilter::perRow, 12};
     case PngCompression::standard:
         break;
     }
-    return {PngFilter::perRow, 6, 10};
+    return {PngFilter::perRow, 6};
 }
 
 namespace {
 
+// Images whose compressed data may take up to this many bytes are
+// compressed into a buffer the thread keeps for its next image, larger ones
+// into a buffer of their own.
+constexpr std::size_t largestKeptBuffer = std::size_t {1} << 20U;
+
 // A zlib stream of the filtered image, in a buffer with room for the bytes
-// that come before and after the IDAT data. The buffer is of the worst-case
-// size and not filled beforehand, so its pages past the compressed bytes are
-// never touched and take no memory.
+// that come before and after the IDAT data. A buffer of its own is of the
+// worst-case size and not filled beforehand, so its pages past the
+// compressed bytes are never touched and take no memory.
 struct CompressedData {
-    std::unique_ptr<std::uint8_t, FreeBuffer> buffer;
+    std::unique_ptr<std::uint8_t, FreeBuffer> owned;
+    std::uint8_t* buffer = nullptr;
     std::size_t size = 0;
 
-    std::uint8_t* data() const { return buffer.get() + bytesBeforeData; }
+    std::uint8_t* data() const { return buffer + bytesBeforeData; }
 };
 
 // Throws PngSizeError when the stream might not fit one IDAT chunk.
@@ -196,10 +210,20 @@ std::size_t checkedBound(const zlibStream::Compressor& compressor, std::size_t s
 
 CompressedData compressImage(zlibStream::Compressor& compressor, std::span<const std::uint8_t> data) {
     const std::size_t bound = checkedBound(compressor, data.size());
+    const std::size_t total = bytesBeforeData + bound + bytesAfterData;
     CompressedData compressed;
-    compressed.buffer.reset(static_cast<std::uint8_t*>(std::malloc(bytesBeforeData + bound + bytesAfterData)));
-    if (!compressed.buffer) {
-        throw std::bad_alloc();
+    if (bound <= largestKeptBuffer) {
+        thread_local std::vector<std::uint8_t> kept;
+        if (kept.size() < total) {
+            kept.resize(bytesBeforeData + largestKeptBuffer + bytesAfterData);
+        }
+        compressed.buffer = kept.data();
+    } else {
+        compressed.owned.reset(static_cast<std::uint8_t*>(std::malloc(total)));
+        if (!compressed.owned) {
+            throw std::bad_alloc();
+        }
+        compressed.buffer = compressed.owned.get();
     }
     compressed.size = compressor.zlibCompress(data.data(), data.size(), compressed.data(), bound);
     if (compressed.size == 0) {
@@ -220,17 +244,9 @@ std::vector<std::uint8_t> encodePng(PixelRows&& rows, PngSettings settings) {
     (void)checkedBound(compressor, data.size()); // before the rows are filtered
     filterRows(image, settings.filter);
 
-    CompressedData compressed = compressImage(compressor, data);
-    const std::uint64_t pixels = std::uint64_t {image.width()} * image.height();
-    if (settings.detailLevel != 0 && compressed.size > pixels) {
-        zlibStream::Compressor detailed(settings.detailLevel);
-        CompressedData again = compressImage(detailed, data);
-        if (again.size < compressed.size) {
-            compressed = std::move(again);
-        }
-    }
+    const CompressedData compressed = compressImage(compressor, data);
 
-    std::uint8_t* out = compressed.buffer.get();
+    std::uint8_t* out = compressed.buffer;
     std::memcpy(out, signature.data(), signature.size());
 
     std::uint8_t* header = out + signature.size();

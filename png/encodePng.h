@@ -21,10 +21,6 @@ enum class PngFilter : std::uint8_t {
 struct PngSettings {
     PngFilter filter = PngFilter::sub;
     int level = 6; // libdeflate's compression level, 1 to 12 (zlib's build takes 10 to 12 as its 9)
-    // When not 0: an image whose data still take more than one byte per
-    // pixel at `level` is compressed once more at this level, and the
-    // smaller of the two kept.
-    int detailLevel = 0;
 };
 
 // The choices of the command line's --compression.
@@ -41,6 +37,7 @@ public:
 // Encodes the image as an 8-bit RGBA, non-interlaced PNG of the signature,
 // IHDR, one IDAT and IEND. The rows are filtered in place, so the image is
 // used up. Throws PngSizeError for a zero side or an image too large for
-// one IDAT chunk, std::bad_alloc when memory cannot be had. Keeps no state:
-// any number of threads may encode at once.
+// one IDAT chunk, std::bad_alloc when memory cannot be had. Any number of
+// threads may encode at once: each keeps its own compressors and working
+// buffers for its next image.
 std::vector<std::uint8_t> encodePng(PixelRows&& rows, PngSettings settings);

@@ -1,6 +1,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -157,51 +158,36 @@ TEST(EncodePng, PerRowChoiceFollowsTheRows) {
     EXPECT_EQ(types[5], 1) << "SUB for a ramp across";
 }
 
-// A photograph-like picture: a smooth ramp under noise of +-32 in each colour
-// channel, opaque. Filtering leaves mostly noise, about two bytes a pixel.
-Bytes detailedPicture(ImageSize size) {
-    Bytes rgba(std::size_t{size.width} * size.height * 4U);
-    std::uint32_t noise = 7;
-    for (std::uint32_t y = 0; y < size.height; ++y) {
-        for (std::uint32_t x = 0; x < size.width; ++x) {
-            std::uint8_t* pixel = rgba.data() + (std::size_t{y} * size.width + x) * 4U;
-            for (int c = 0; c < 3; ++c) {
-                noise = noise * 1103515245U + 12345U;
-                const int ramp = static_cast<int>((x + y) / 8U);
-                pixel[c] = static_cast<std::uint8_t>(96 + ramp + c * 20 + static_cast<int>(noise >> 26U) - 32);
-            }
-            pixel[3] = 255;
-        }
-    }
-    return rgba;
-}
-
-// The default compresses a second time, at its detail level, only an image
-// that the first level leaves at more than a byte per pixel, and keeps the
-// smaller stream (the first on a tie).
-TEST(EncodePng, DetailLevelOnlyForDetailedImages) {
+// Each thread keeps its compressors and working buffers for its next image.
+// Whatever came before on the thread (wider or narrower images, other
+// filters and levels, an image too large for the kept output buffer), an
+// image's PNG is the one a fresh thread makes of it.
+TEST(EncodePng, KeptStateDoesNotLeakIntoTheNextImage) {
     const PngSettings standard = pngSettingsFor(PngCompression::standard);
-    ASSERT_NE(standard.detailLevel, 0);
-    const PngSettings first {standard.filter, standard.level};
-    const PngSettings detailed {standard.filter, standard.detailLevel};
-    const ImageSize size {256, 256};
-    const std::size_t pixels = std::size_t {size.width} * size.height;
-    // PNG bytes around the zlib stream: signature, IHDR, IDAT's frame, IEND.
-    constexpr std::size_t frame = 8 + 25 + 12 + 12;
-
-    const Bytes busy = detailedPicture(size);
-    const Bytes busyFirst = encodePng(rowsOf(size, busy), first);
-    const Bytes busyDetailed = encodePng(rowsOf(size, busy), detailed);
-    ASSERT_GT(busyFirst.size() - frame, pixels) << "the picture must need more than a byte per pixel";
-    const Bytes busyStandard = encodePng(rowsOf(size, busy), standard);
-    EXPECT_EQ(busyStandard, busyDetailed.size() < busyFirst.size() ? busyDetailed : busyFirst);
-    EXPECT_EQ(PngFile::fromBytes(busyStandard).rgba, busy);
-
-    const Bytes calm = drawPicture(size);
-    const Bytes calmFirst = encodePng(rowsOf(size, calm), first);
-    ASSERT_LE(calmFirst.size() - frame, pixels);
-    ASSERT_NE(encodePng(rowsOf(size, calm), detailed), calmFirst) << "the two levels must differ on this picture";
-    EXPECT_EQ(encodePng(rowsOf(size, calm), standard), calmFirst);
+    const struct {
+        ImageSize size;
+        PngSettings settings;
+    } sequence[] = {
+        {{300, 40}, {PngFilter::perRow, 12}},
+        {{17, 9}, standard},
+        {{150, 60}, {PngFilter::up, 6}}, // its row of zeros lies where the last image's filtered rows went
+        {{300, 40}, {PngFilter::sub, 1}},
+        {{640, 480}, standard}, // past the kept output buffer
+        {{33, 70}, {PngFilter::paeth, 6}},
+        {{150, 60}, {PngFilter::perRow, 12}},
+    };
+    std::vector<Bytes> afterOthers;
+    for (const auto& step : sequence) {
+        afterOthers.push_back(encodePng(rowsOf(step.size, drawPicture(step.size)), step.settings));
+    }
+    for (std::size_t i = 0; i < std::size(sequence); ++i) {
+        Bytes fresh;
+        std::thread([&] {
+            fresh = encodePng(rowsOf(sequence[i].size, drawPicture(sequence[i].size)), sequence[i].settings);
+        }).join();
+        EXPECT_EQ(afterOthers[i], fresh) << "image " << i;
+        EXPECT_EQ(PngFile::fromBytes(afterOthers[i]).rgba, drawPicture(sequence[i].size)) << "image " << i;
+    }
 }
 
 TEST(EncodePng, ZeroSideIsRefused) {
