@@ -65,7 +65,9 @@ CompiledPattern::CompiledPattern(std::string_view pattern) : text_(pattern) {
     parts_.reserve(components.size());
     for (const std::string_view component : components) {
         parts_.push_back(Part {static_cast<std::size_t>(component.data() - text_.data()), component.size(),
-                               component == "**"});
+                               component == "**",
+                               !component.empty() && component.find_first_not_of('*') == std::string_view::npos,
+                               component.find_first_of("*?") == std::string_view::npos});
     }
 }
 
@@ -73,8 +75,14 @@ bool CompiledPattern::matches(std::span<const std::string_view> pathComponents) 
     return starWalk(
         parts_.size(), pathComponents.size(), [&](std::size_t p) { return parts_[p].anyComponents; },
         [&](std::size_t p, std::size_t s) {
-            return componentMatches(std::string_view(text_.data() + parts_[p].offset, parts_[p].length),
-                                    pathComponents[s]);
+            // Most components of most patterns are plain names or a lone
+            // star: those are decided without the walk.
+            const Part& part = parts_[p];
+            const std::string_view component(text_.data() + part.offset, part.length);
+            if (part.literal) {
+                return component == pathComponents[s];
+            }
+            return part.anyName || componentMatches(component, pathComponents[s]);
         });
 }
 

@@ -33,6 +33,8 @@ private:
         std::size_t offset = 0;
         std::size_t length = 0;
         bool anyComponents = false; // the component is just "**"
+        bool anyName = false;       // just stars: any one component
+        bool literal = false;       // no '*' and no '?': only itself
     };
     std::string text_;
     std::vector<Part> parts_;
