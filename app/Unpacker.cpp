@@ -128,8 +128,8 @@ int unpackPackage(Console& console, const CommandLine& options, const std::optio
     try {
         OutputFolder folder(outputFolderFor(console, selected, options));
         // The run's input may lie in the output folder: no write may replace it.
-        if (package->identity) {
-            folder.protect(*package->identity, "the package being unpacked");
+        if (package->identity()) {
+            folder.protect(*package->identity(), "the package being unpacked");
         }
         if (options.indexPath) {
             // Known before Information.json is written, though read only later.

@@ -2,8 +2,10 @@
 
 #include <cerrno>
 #include <new>
+#include <utility>
 
 #include "platform/FileSystem.h"
+#include "platform/Interruption.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -31,7 +33,35 @@ std::optional<PackageFile> cannotAlloc(std::vector<std::string>& failureLines, s
 
 } // namespace
 
-std::optional<PackageFile> readPackageFile(const std::string& path, std::vector<std::string>& failureLines) {
+PackageFile::PackageFile(PackageFile&& other) noexcept
+    : mapped_(std::exchange(other.mapped_, nullptr)), bytes_(std::move(other.bytes_)),
+      size_(std::exchange(other.size_, 0)), identity_(std::exchange(other.identity_, std::nullopt)) {}
+
+PackageFile& PackageFile::operator=(PackageFile&& other) noexcept {
+    if (this != &other) {
+        release();
+        mapped_ = std::exchange(other.mapped_, nullptr);
+        bytes_ = std::move(other.bytes_);
+        size_ = std::exchange(other.size_, 0);
+        identity_ = std::exchange(other.identity_, std::nullopt);
+    }
+    return *this;
+}
+
+PackageFile::~PackageFile() { release(); }
+
+void PackageFile::release() noexcept {
+    if (mapped_ != nullptr) {
+        watchMappedPackage(nullptr, 0, {});
+        platform::unmapFile(mapped_, size_);
+        mapped_ = nullptr;
+    }
+    bytes_.reset();
+    size_ = 0;
+}
+
+std::optional<PackageFile> readPackageFile(const std::string& path, std::vector<std::string>& failureLines,
+                                           bool mayMap) {
     if (path.empty()) {
         return fail(failureLines, {"File Is Not Exist "});
     }
@@ -50,17 +80,25 @@ std::optional<PackageFile> readPackageFile(const std::string& path, std::vector<
         return cannotAlloc(failureLines, size);
     }
     PackageFile package;
-    package.size = static_cast<std::size_t>(size);
     if (platform::FileIdentity identity; platform::fileIdentity(file.handle, identity) == 0) {
-        package.identity = identity;
+        package.identity_ = identity;
     }
+    if (mayMap && size != 0 && platform::mapFileReadOnly(file.handle, size, package.mapped_) == 0) {
+        package.size_ = static_cast<std::size_t>(size);
+        watchMappedPackage(package.mapped_, size,
+                           "ResourcePackage : CanNot Read : " + path + " : the file changed while it was read\n" +
+                               "Now Exit\n");
+        return package;
+    }
+    // Where the file cannot be mapped, it is read whole.
+    package.size_ = static_cast<std::size_t>(size);
     try {
-        package.bytes = std::make_unique_for_overwrite<std::uint8_t[]>(package.size);
+        package.bytes_ = std::make_unique_for_overwrite<std::uint8_t[]>(package.size_);
     } catch (const std::bad_alloc&) {
         return cannotAlloc(failureLines, size);
     }
     if (const std::optional<std::string> reason =
-            readExactly(file.handle, std::span<std::uint8_t>(package.bytes.get(), package.size))) {
+            readExactly(file.handle, std::span<std::uint8_t>(package.bytes_.get(), package.size_))) {
         return fail(failureLines, {"ResourcePackage : CanNot Read : " + path + " : " + *reason});
     }
     return package;

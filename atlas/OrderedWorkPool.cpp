@@ -9,20 +9,21 @@ struct MemoryCharge::Budget {
     std::mutex mutex;
     std::condition_variable changed;
     std::uint64_t limit = 0;
-    std::uint64_t held = 0;
+    PoolLoad load;
 };
 
-MemoryCharge::MemoryCharge(std::shared_ptr<Budget> budget, std::uint64_t bytes)
-    : budget_(std::move(budget)), bytes_(bytes) {}
+MemoryCharge::MemoryCharge(std::shared_ptr<Budget> budget, std::uint64_t bytes, bool resident)
+    : budget_(std::move(budget)), bytes_(bytes), resident_(resident) {}
 
 MemoryCharge::MemoryCharge(MemoryCharge&& other) noexcept
-    : budget_(std::move(other.budget_)), bytes_(std::exchange(other.bytes_, 0)) {}
+    : budget_(std::move(other.budget_)), bytes_(std::exchange(other.bytes_, 0)), resident_(other.resident_) {}
 
 MemoryCharge& MemoryCharge::operator=(MemoryCharge&& other) noexcept {
     if (this != &other) {
         giveBack(bytes_);
         budget_ = std::move(other.budget_);
         bytes_ = std::exchange(other.bytes_, 0);
+        resident_ = other.resident_;
     }
     return *this;
 }
@@ -41,7 +42,11 @@ void MemoryCharge::giveBack(std::uint64_t bytes) {
     }
     {
         const std::lock_guard lock(budget_->mutex);
-        budget_->held -= bytes;
+        if (!resident_) {
+            budget_->load.inFlightBytes -= bytes;
+        } else if (bytes == bytes_) {
+            budget_->load.residentCharges -= 1U;
+        }
     }
     bytes_ -= bytes;
     budget_->changed.notify_all();
@@ -69,13 +74,32 @@ OrderedWorkPool::~OrderedWorkPool() {
     dropped.clear();
 }
 
+bool taskMayStart(const PoolLoad& load, std::uint64_t budget, unsigned maxResident, ChargeKind kind,
+                  std::uint64_t cost, bool awaited) {
+    if (awaited) {
+        return true;
+    }
+    if (kind == ChargeKind::resident) {
+        return cost == 0 || load.residentCharges < maxResident;
+    }
+    return load.inFlightBytes <= budget && cost <= budget - load.inFlightBytes;
+}
+
 void OrderedWorkPool::submit(std::uint64_t order, std::uint64_t cost, Task task) {
+    enqueue(order, Queued {cost, ChargeKind::inFlight, std::move(task)});
+}
+
+void OrderedWorkPool::submitResident(std::uint64_t order, std::uint64_t cost, Task task) {
+    enqueue(order, Queued {cost, ChargeKind::resident, std::move(task)});
+}
+
+void OrderedWorkPool::enqueue(std::uint64_t order, Queued queued) {
     {
         const std::lock_guard lock(budget_->mutex);
         if (stopping_) {
             return;
         }
-        queue_.emplace(order, Queued {cost, std::move(task)});
+        queue_.emplace(order, std::move(queued));
     }
     budget_->changed.notify_all();
 }
@@ -93,7 +117,7 @@ bool OrderedWorkPool::frontMayStart() const {
         return false;
     }
     const auto& [order, front] = *queue_.begin();
-    return order <= frontier_ || budget_->held + front.cost <= budget_->limit;
+    return taskMayStart(budget_->load, budget_->limit, maxResident, front.kind, front.cost, order <= frontier_);
 }
 
 void OrderedWorkPool::work() {
@@ -107,8 +131,13 @@ void OrderedWorkPool::work() {
             }
             next = std::move(queue_.begin()->second);
             queue_.erase(queue_.begin());
-            budget_->held += next.cost;
+            const bool resident = next.kind == ChargeKind::resident;
+            if (!resident) {
+                budget_->load.inFlightBytes += next.cost;
+            } else if (next.cost != 0) {
+                budget_->load.residentCharges += 1U;
+            }
         }
-        next.task(MemoryCharge(budget_, next.cost));
+        next.task(MemoryCharge(budget_, next.cost, next.kind == ChargeKind::resident));
     }
 }

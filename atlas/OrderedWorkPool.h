@@ -28,22 +28,44 @@ public:
 private:
     friend class OrderedWorkPool;
     struct Budget;
-    MemoryCharge(std::shared_ptr<Budget> budget, std::uint64_t bytes);
+    MemoryCharge(std::shared_ptr<Budget> budget, std::uint64_t bytes, bool resident);
     void giveBack(std::uint64_t bytes);
 
     std::shared_ptr<Budget> budget_;
     std::uint64_t bytes_ = 0;
+    bool resident_ = false;
 };
 
+// What a queued task holds once it runs. Work in flight (an atlas decoded and
+// encoded, its PNG waiting to be written) counts its bytes against the pool's
+// budget. A resident task (a packet's inflated blocks, which the work on its
+// atlases reads) is counted apart: at most `maxResident` such charges are held
+// at once, whatever their size, so that a packet larger than the budget still
+// leaves the budget to the work on its atlases.
+enum class ChargeKind { inFlight, resident };
+
+// How much the pool's started tasks hold, and how much they may.
+struct PoolLoad {
+    std::uint64_t inFlightBytes = 0;
+    unsigned residentCharges = 0; // resident charges of more than zero bytes
+};
+
+// Whether the queue's front task may start: always when the caller waits for
+// it (so waiting in order never stalls); a resident task of zero bytes (a
+// packet stored, not inflated) always; another resident task while fewer than
+// `maxResident` are held; work in flight while it fits the budget.
+bool taskMayStart(const PoolLoad& load, std::uint64_t budget, unsigned maxResident, ChargeKind kind,
+                  std::uint64_t cost, bool awaited);
+
 // A fixed set of worker threads that run tasks earliest order first. A task
-// names the memory it will hold; it starts only while what started tasks
-// still hold plus its own cost stays within the budget, except that a task at
-// or before the order the caller waits for always starts, so that waiting in
-// order can never stall. Tasks are never started past the first one that does
-// not fit, which keeps the memory near the front of the run.
+// names the memory it will hold and of which kind; it starts only as
+// taskMayStart says. Tasks are never started past the first one that may not,
+// which keeps the memory near the front of the run.
 class OrderedWorkPool {
 public:
     using Task = std::function<void(MemoryCharge)>;
+    // Resident charges held at once (see ChargeKind).
+    static constexpr unsigned maxResident = 2;
 
     OrderedWorkPool(unsigned threads, std::uint64_t budget);
     OrderedWorkPool(const OrderedWorkPool&) = delete;
@@ -55,15 +77,19 @@ public:
     // A task must not throw: it reports its outcome through what it
     // captured. Ignored once the pool is stopping.
     void submit(std::uint64_t order, std::uint64_t cost, Task task);
+    // The same for a task whose charge is resident (see ChargeKind).
+    void submitResident(std::uint64_t order, std::uint64_t cost, Task task);
     // Says that the caller now waits for the work of `order`.
     void awaiting(std::uint64_t order);
 
 private:
     struct Queued {
         std::uint64_t cost = 0;
+        ChargeKind kind = ChargeKind::inFlight;
         Task task;
     };
 
+    void enqueue(std::uint64_t order, Queued queued);
     void work();
     bool frontMayStart() const;
 

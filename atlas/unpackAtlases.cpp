@@ -122,8 +122,11 @@ public:
             }
         }
         // Room for two atlases' pixels in flight beside the one being
-        // reported, and for a packet's inflated data: enough to keep two
-        // threads busy, and a bound that does not grow with the threads.
+        // reported, and for many small ones: enough to keep two threads busy,
+        // and a bound that does not grow with the threads. The packets'
+        // inflated blocks are charged apart, as resident (at most
+        // OrderedWorkPool::maxResident packets at once), so that a packet
+        // larger than this budget still has its atlases encoded side by side.
         pool_ = std::make_unique<OrderedWorkPool>(std::max(1U, settings.jobs),
                                                   2U * largestAtlasPixels + poolBudgetBeyondPixels);
         for (std::size_t v = 0; v < plan_.visits.size(); ++v) {
@@ -232,7 +235,7 @@ private:
 
     void submitOpen(std::size_t v) {
         const std::uint32_t k = plan_.visits[v].subGroup;
-        pool_->submit(taskOrder(v, 0), packetCost(k), [this, v, k](MemoryCharge charge) {
+        pool_->submitResident(taskOrder(v, 0), packetCost(k), [this, v, k](MemoryCharge charge) {
             VisitWork& work = work_[v];
             try {
                 auto opened = std::make_shared<const OpenedPacket>(

@@ -1,9 +1,13 @@
 // Writes a generated package and its texture-format index file:
-//   make_bench_package OUTFILE INDEXFILE [--small | --names COUNT | --whole | --tiles]
+//   make_bench_package OUTFILE INDEXFILE [--small | --names COUNT | --whole | --tiles |
+//                      --wide COUNT SIDE FORMAT | --filler MIB | --packets COUNT]
 // Without options the package is the large one the end-to-end benchmark runs
 // on; --small gives a few kilobytes of the same shape with the unusual
 // cases; --names gives a package with COUNT file names; --whole and --tiles
-// one 2048 x 2048 picture as one atlas or as 1,024 atlases of 64 x 64.
+// one 2048 x 2048 picture as one atlas or as 1,024 atlases of 64 x 64; --wide
+// one packet of COUNT atlases of SIDE x SIDE in FORMAT; --filler about MIB MiB
+// of resource files around one small atlas; --packets COUNT packets of one
+// atlas each.
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -26,8 +30,11 @@ bool writeFile(const std::string& path, const void* data, std::size_t size) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3 && argc != 4 && argc != 5) {
-        std::fprintf(stderr, "usage: %s OUTFILE INDEXFILE [--small | --names COUNT | --whole | --tiles]\n", argv[0]);
+    if (argc < 3 || argc > 7) {
+        std::fprintf(stderr,
+                     "usage: %s OUTFILE INDEXFILE [--small | --names COUNT | --whole | --tiles |"
+                     " --wide COUNT SIDE FORMAT | --filler MIB | --packets COUNT]\n",
+                     argv[0]);
         return 2;
     }
     const std::string option = argc >= 4 ? argv[3] : "";
@@ -39,6 +46,13 @@ int main(int argc, char** argv) {
             plan = makeNamesPlan(static_cast<std::uint32_t>(std::strtoul(argv[4], nullptr, 10)));
         } else if (option == "--whole" || option == "--tiles") {
             plan = makeTilesPlan(option == "--tiles");
+        } else if (option == "--wide" && argc == 7) {
+            plan = makeWidePacketPlan(static_cast<std::uint32_t>(std::strtoul(argv[4], nullptr, 10)),
+                                      static_cast<std::uint32_t>(std::strtoul(argv[5], nullptr, 10)), argv[6]);
+        } else if (option == "--filler" && argc == 5) {
+            plan = makeFillerPlan(std::strtoull(argv[4], nullptr, 10) << 20U);
+        } else if (option == "--packets" && argc == 5) {
+            plan = makeManyPacketsPlan(static_cast<std::uint32_t>(std::strtoul(argv[4], nullptr, 10)));
         } else if (option.empty()) {
             plan = makeBenchPlan(BenchShape {});
         } else {

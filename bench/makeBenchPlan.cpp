@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <stdexcept>
 #include <string_view>
 
 #include "bench/paintPicture.h"
@@ -291,5 +292,83 @@ pw::Package makeTilesPlan(bool tiled) {
     }
     plan.subGroups.push_back(std::move(sub));
     plan.groups.push_back({.name = "Tiles", .slots = {{.subGroupIndex = 0, .resId = 1, .locId = 0}}});
+    return plan;
+}
+
+pw::Package makeWidePacketPlan(std::uint32_t atlasCount, std::uint32_t side, const std::string& format) {
+    std::size_t f = 0;
+    while (f < benchFormats.size() && benchFormats[f].name != format) {
+        ++f;
+    }
+    if (f == benchFormats.size()) {
+        throw std::invalid_argument("no bench format " + format);
+    }
+    pw::Package plan;
+    pw::SubGroup sub {.name = "Wide", .compressionFlags = 1};
+    // Pictures repeat after a few seeds: painting thousands of them would
+    // take longer than the runs they are for.
+    std::vector<std::vector<std::uint8_t>> pictures;
+    for (std::uint32_t seed = 0; seed < std::min(atlasCount, 8U); ++seed) {
+        pictures.push_back(textureBytes(f, side, side, seed + 1U));
+    }
+    for (std::uint32_t i = 0; i < atlasCount; ++i) {
+        sub.files.push_back({.path = "wide/atlas" + number(i, 5),
+                             .type = pw::atlasFile,
+                             .data = pictures[i % pictures.size()],
+                             .atlasIndex = i,
+                             .width = side,
+                             .height = side});
+        plan.textures.push_back({.width = side, .height = side, .format = benchFormats[f].code});
+    }
+    plan.subGroups.push_back(std::move(sub));
+    plan.groups.push_back(pw::Group {.name = "Wide", .slots = {{.subGroupIndex = 0, .resId = 1, .locId = 0}}});
+    return plan;
+}
+
+pw::Package makeFillerPlan(std::uint64_t fillerBytes) {
+    pw::Package plan;
+    constexpr std::uint32_t fileBytes = 4U << 20;
+    constexpr std::uint32_t filesPerPacket = 16;
+    std::uint64_t state = 11;
+    // One block of filler, repeated: the package's size is what matters.
+    const std::vector<std::uint8_t> filler = resourceBytes(fileBytes, state);
+    const std::uint64_t fileCount = (fillerBytes + fileBytes - 1U) / fileBytes;
+    for (std::uint64_t made = 0; made < fileCount;) {
+        pw::SubGroup sub {.name = "Filler_" + number(static_cast<std::uint32_t>(plan.subGroups.size()), 3)};
+        for (std::uint32_t i = 0; i < filesPerPacket && made < fileCount; ++i, ++made) {
+            sub.files.push_back({.path = "filler/" + sub.name + "/part" + number(i, 2) + ".bin", .data = filler});
+        }
+        plan.subGroups.push_back(std::move(sub));
+    }
+    pw::SubGroup atlas {.name = "Small", .compressionFlags = 1};
+    atlas.firstTextureIndex = 0;
+    atlas.files.push_back({.path = "small/atlas", .type = pw::atlasFile, .data = paintPicture(64, 64, 3),
+                           .atlasIndex = 0, .width = 64, .height = 64});
+    plan.textures.push_back({.width = 64, .height = 64, .format = 0});
+    plan.subGroups.push_back(std::move(atlas));
+    pw::Group group {.name = "Filler"};
+    // Only the atlas packet is in a group: the default run visits it alone.
+    group.slots.push_back({.subGroupIndex = static_cast<std::uint32_t>(plan.subGroups.size() - 1U), .resId = 1});
+    plan.groups.push_back(std::move(group));
+    return plan;
+}
+
+pw::Package makeManyPacketsPlan(std::uint32_t packetCount) {
+    pw::Package plan;
+    const std::vector<std::uint8_t> picture = paintPicture(32, 32, 5);
+    std::vector<pw::Group> groups;
+    for (std::uint32_t k = 0; k < packetCount; ++k) {
+        pw::SubGroup sub {.name = "Packet_" + number(k, 5), .compressionFlags = k % 2U};
+        sub.firstTextureIndex = k;
+        sub.files.push_back({.path = "packets/" + sub.name + "/atlas", .type = pw::atlasFile, .data = picture,
+                             .atlasIndex = 0, .width = 32, .height = 32});
+        plan.textures.push_back({.width = 32, .height = 32, .format = 0});
+        plan.subGroups.push_back(std::move(sub));
+        // A group holds at most 64 slots.
+        if (k % 64U == 0) {
+            plan.groups.push_back(pw::Group {.name = "Packets_" + number(k / 64U, 4)});
+        }
+        plan.groups.back().slots.push_back({.subGroupIndex = k, .resId = k + 1U, .locId = 0});
+    }
     return plan;
 }

@@ -36,6 +36,18 @@ packagewriter::Package makeBenchPlan(const BenchShape& shape);
 // so that parsing, description and extraction all see every name.
 packagewriter::Package makeNamesPlan(std::uint32_t fileCount);
 
+// One packet of `atlasCount` atlases of `side` x `side` in `format` (a name
+// of benchFormatIndex: "RGBA32", "RGB_ETC1", "RGBA_PVRTC4", ...), its atlas
+// block compressed: the packets whose atlases --jobs must encode side by side.
+packagewriter::Package makeWidePacketPlan(std::uint32_t atlasCount, std::uint32_t side, const std::string& format);
+
+// A package of about `fillerBytes` of resource files in stored packets and
+// one packet with one small atlas: the run reads little of it.
+packagewriter::Package makeFillerPlan(std::uint64_t fillerBytes);
+
+// `packetCount` packets of one small atlas each.
+packagewriter::Package makeManyPacketsPlan(std::uint32_t packetCount);
+
 // The texture-format index file that maps the codes these plans use.
 std::string benchFormatIndex();
 

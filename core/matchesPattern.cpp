@@ -6,18 +6,6 @@ namespace {
 
 bool isSeparator(char c) { return c == '/' || c == '\\'; }
 
-std::vector<std::string_view> componentsOf(std::string_view text) {
-    std::vector<std::string_view> components;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i <= text.size(); ++i) {
-        if (i == text.size() || isSeparator(text[i])) {
-            components.push_back(text.substr(start, i - start));
-            start = i + 1;
-        }
-    }
-    return components;
-}
-
 // Both levels use the same walk: units of the pattern are matched in order,
 // and on a mismatch only the most recent star is given one more unit. Every
 // stretch between two stars has a fixed number of units, so placing it at
@@ -60,10 +48,46 @@ bool componentMatches(std::string_view pattern, std::string_view name) {
 
 } // namespace
 
-bool matchesPattern(std::string_view pattern, std::string_view path) {
-    const std::vector<std::string_view> patternParts = componentsOf(pattern);
-    const std::vector<std::string_view> pathParts = componentsOf(path);
+void splitPathComponents(std::string_view text, std::vector<std::string_view>& components) {
+    components.clear();
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= text.size(); ++i) {
+        if (i == text.size() || isSeparator(text[i])) {
+            components.push_back(text.substr(start, i - start));
+            start = i + 1;
+        }
+    }
+}
+
+CompiledPattern::CompiledPattern(std::string_view pattern) : text_(pattern) {
+    std::vector<std::string_view> components;
+    splitPathComponents(text_, components);
+    parts_.reserve(components.size());
+    for (const std::string_view component : components) {
+        parts_.push_back(Part {static_cast<std::size_t>(component.data() - text_.data()), component.size(),
+                               component == "**",
+                               !component.empty() && component.find_first_not_of('*') == std::string_view::npos,
+                               component.find_first_of("*?") == std::string_view::npos});
+    }
+}
+
+bool CompiledPattern::matches(std::span<const std::string_view> pathComponents) const {
     return starWalk(
-        patternParts.size(), pathParts.size(), [&](std::size_t p) { return patternParts[p] == "**"; },
-        [&](std::size_t p, std::size_t s) { return componentMatches(patternParts[p], pathParts[s]); });
+        parts_.size(), pathComponents.size(), [&](std::size_t p) { return parts_[p].anyComponents; },
+        [&](std::size_t p, std::size_t s) {
+            // Most components of most patterns are plain names or a lone
+            // star: those are decided without the walk.
+            const Part& part = parts_[p];
+            const std::string_view component(text_.data() + part.offset, part.length);
+            if (part.literal) {
+                return component == pathComponents[s];
+            }
+            return part.anyName || componentMatches(component, pathComponents[s]);
+        });
+}
+
+bool matchesPattern(std::string_view pattern, std::string_view path) {
+    std::vector<std::string_view> pathParts;
+    splitPathComponents(path, pathParts);
+    return CompiledPattern(pattern).matches(pathParts);
 }

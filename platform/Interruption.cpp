@@ -1,5 +1,6 @@
 #include "platform/Interruption.h"
 
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 #include <stdexcept>
@@ -31,7 +32,41 @@ void onInterrupt(int signalNumber) {
     platform::exitNow(128 + signalNumber);
 }
 
+// What a read of the mapped package that faults prints, in plain storage.
+struct MappedPackageText {
+    char text[8192] = {};
+    std::size_t length = 0;
+};
+
+MappedPackageText& mappedPackageText() {
+    static MappedPackageText theText;
+    return theText;
+}
+
+void onMappedPackageFault() noexcept {
+    Slot& file = slot();
+    file.lock.lock(); // never unlocked, as in onInterrupt
+    const MappedPackageText& failure = mappedPackageText();
+    platform::writeToStandardOutputNow(std::string_view(failure.text, failure.length));
+    if (file.active) {
+        (void)platform::removeAt(file.folder, file.name);
+    }
+    platform::restoreTerminal();
+    platform::exitNow(1);
+}
+
 } // namespace
+
+void watchMappedPackage(const std::uint8_t* begin, std::uint64_t size, std::string_view failureText) {
+    platform::watchMappedFileFaults(nullptr, 0, nullptr);
+    if (begin == nullptr) {
+        return;
+    }
+    MappedPackageText& failure = mappedPackageText();
+    failure.length = std::min(failureText.size(), sizeof failure.text);
+    std::memcpy(failure.text, failureText.data(), failure.length);
+    platform::watchMappedFileFaults(begin, size, onMappedPackageFault);
+}
 
 void watchForInterruptions() { platform::watchInterruptions(onInterrupt); }
 

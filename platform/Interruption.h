@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string_view>
 
@@ -43,3 +44,10 @@ private:
     platform::NativeHandle folder_;
     bool finished_ = false;
 };
+
+// Watches the memory a package file is mapped into (platform::mapFileReadOnly):
+// should the file shrink while the run reads it, the faulting read prints
+// `failureText` and the run ends as after an interruption (the file in
+// progress removed, the terminal put back) but with status 1. Call with a
+// null `begin` to stop watching before the mapping goes.
+void watchMappedPackage(const std::uint8_t* begin, std::uint64_t size, std::string_view failureText);

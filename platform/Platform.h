@@ -5,6 +5,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/pathSeparator.h"
@@ -148,6 +149,26 @@ int fileIdentity(NativeHandle file, FileIdentity& identity);
 // The identity of the entry `name` of `folder`, the entry itself (a link is
 // not followed).
 int fileIdentityAt(NativeHandle folder, const std::string& name, FileIdentity& identity);
+
+// ---- Files mapped into memory ----------------------------------------------
+
+// Maps the first `size` bytes (size > 0) of a file opened for reading into
+// memory, read-only; `view` receives their address. The mapping stays valid
+// after the handle is closed, until unmapFile. On Windows the file must have
+// been opened without write sharing, so that no program can shrink it
+// meanwhile; on POSIX it can shrink, and reading past its new end faults
+// (see watchMappedFileFaults).
+int mapFileReadOnly(NativeHandle file, std::uint64_t size, const std::uint8_t*& view);
+void unmapFile(const std::uint8_t* view, std::uint64_t size) noexcept;
+// Calls `onFault` on the faulting thread when reading the `size` bytes at
+// `begin` faults because the file behind them shrank (SIGBUS); `onFault` must
+// end the process. A fault anywhere else keeps its usual deadly effect. One
+// range is watched at a time; a range of zero bytes watches none. Nothing on
+// Windows, where a mapped file cannot shrink.
+void watchMappedFileFaults(const std::uint8_t* begin, std::uint64_t size, void (*onFault)() noexcept);
+// Writes the bytes to the standard output with nothing but system calls, as
+// a fault handler may.
+void writeToStandardOutputNow(std::string_view text) noexcept;
 
 // ---- Interruption ----------------------------------------------------------
 

@@ -1,10 +1,12 @@
 #include "platform/Platform.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <limits>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -14,6 +16,7 @@
 #endif
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <pthread.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -357,6 +360,79 @@ int fileIdentityAt(NativeHandle folder, const std::string& name, FileIdentity& i
     }
     identity = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
     return 0;
+}
+
+int mapFileReadOnly(NativeHandle file, std::uint64_t size, const std::uint8_t*& view) {
+    view = nullptr;
+    if (size == 0 || size > std::numeric_limits<std::size_t>::max()) {
+        return EINVAL;
+    }
+    void* mapped = ::mmap(nullptr, static_cast<std::size_t>(size), PROT_READ, MAP_PRIVATE, file, 0);
+    if (mapped == MAP_FAILED) {
+        return lastError(ENOMEM);
+    }
+    view = static_cast<const std::uint8_t*>(mapped);
+    return 0;
+}
+
+void unmapFile(const std::uint8_t* view, std::uint64_t size) noexcept {
+    if (view != nullptr) {
+        (void)::munmap(const_cast<std::uint8_t*>(view), static_cast<std::size_t>(size));
+    }
+}
+
+namespace {
+
+// The watched range, read by the fault handler on whichever thread faults.
+std::atomic<std::uintptr_t> watchedBegin {0};
+std::atomic<std::uintptr_t> watchedEnd {0};
+std::atomic<void (*)() noexcept> watchedOnFault {nullptr};
+
+void onBusError(int signalNumber, siginfo_t* info, void*) {
+    const auto address = reinterpret_cast<std::uintptr_t>(info->si_addr);
+    void (*onFault)() noexcept = watchedOnFault.load();
+    if (onFault != nullptr && address >= watchedBegin.load() && address < watchedEnd.load()) {
+        onFault();
+    }
+    // Not the mapped package: the fault keeps its usual effect once the
+    // handler returns and the faulting access runs again.
+    struct sigaction usual {};
+    usual.sa_handler = SIG_DFL;
+    sigemptyset(&usual.sa_mask);
+    (void)::sigaction(signalNumber, &usual, nullptr);
+}
+
+} // namespace
+
+void watchMappedFileFaults(const std::uint8_t* begin, std::uint64_t size, void (*onFault)() noexcept) {
+    if (begin == nullptr || size == 0) {
+        watchedOnFault.store(nullptr);
+        watchedBegin.store(0);
+        watchedEnd.store(0);
+        return;
+    }
+    watchedOnFault.store(nullptr);
+    watchedBegin.store(reinterpret_cast<std::uintptr_t>(begin));
+    watchedEnd.store(reinterpret_cast<std::uintptr_t>(begin) + static_cast<std::uintptr_t>(size));
+    watchedOnFault.store(onFault);
+    struct sigaction handler {};
+    handler.sa_sigaction = onBusError;
+    handler.sa_flags = SA_SIGINFO;
+    sigemptyset(&handler.sa_mask);
+    (void)::sigaction(SIGBUS, &handler, nullptr);
+}
+
+void writeToStandardOutputNow(std::string_view text) noexcept {
+    while (!text.empty()) {
+        const ssize_t written = ::write(STDOUT_FILENO, text.data(), text.size());
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            return;
+        }
+        text.remove_prefix(static_cast<std::size_t>(written));
+    }
 }
 
 namespace {

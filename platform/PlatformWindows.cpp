@@ -733,9 +733,11 @@ int openRegularFileAt(NativeHandle folder, const std::string& name, NativeHandle
 int openRegularFilePath(const std::string& path, NativeHandle& file, std::uint64_t& size) {
     file = noHandle();
     size = 0;
-    const HANDLE handle = ::CreateFileW(systemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_BACKUP_SEMANTICS,
-                                        nullptr);
+    const HANDLE handle =
+        // No write sharing: the package may be mapped, and no program may
+        // shrink it meanwhile.
+        ::CreateFileW(systemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         return lastError();
     }
@@ -779,6 +781,43 @@ int readSome(NativeHandle file, std::span<std::uint8_t> bytes, std::size_t& got)
     }
     got = read;
     return 0;
+}
+
+int mapFileReadOnly(NativeHandle file, std::uint64_t size, const std::uint8_t*& view) {
+    view = nullptr;
+    if (size == 0 || size > std::numeric_limits<std::size_t>::max()) {
+        return EINVAL;
+    }
+    const HANDLE mapping = ::CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    if (mapping == nullptr) {
+        return lastError();
+    }
+    void* mapped = ::MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, static_cast<SIZE_T>(size));
+    const int error = mapped == nullptr ? lastError() : 0;
+    // The view keeps the mapping alive.
+    ::CloseHandle(mapping);
+    view = static_cast<const std::uint8_t*>(mapped);
+    return error;
+}
+
+void unmapFile(const std::uint8_t* view, std::uint64_t) noexcept {
+    if (view != nullptr) {
+        ::UnmapViewOfFile(view);
+    }
+}
+
+void watchMappedFileFaults(const std::uint8_t*, std::uint64_t, void (*)() noexcept) {}
+
+void writeToStandardOutputNow(std::string_view text) noexcept {
+    const HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    while (!text.empty() && out != nullptr && out != INVALID_HANDLE_VALUE) {
+        DWORD written = 0;
+        const DWORD piece = static_cast<DWORD>(std::min<std::size_t>(text.size(), 1U << 20U));
+        if (::WriteFile(out, text.data(), piece, &written, nullptr) == 0 || written == 0) {
+            return;
+        }
+        text.remove_prefix(written);
+    }
 }
 
 namespace {

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <memory>
 #include <future>
 #include <mutex>
 #include <optional>
@@ -119,6 +122,114 @@ TEST(OrderedWorkPool, ChargesOutliveThePoolAndGiveBackSafely) {
     kept->shrinkTo(10);
     EXPECT_EQ(kept->bytes(), 10U);
     kept.reset();
+}
+
+// The start decision, with the pool's memory as the atlas stage charges it: a
+// packet's inflated blocks are resident, an atlas's pixels and PNG in flight.
+TEST(OrderedWorkPool, StartDecisionChargesPacketsApartFromAtlasesInFlight) {
+    constexpr std::uint64_t MiB = std::uint64_t {1} << 20;
+    constexpr std::uint64_t budget = 40 * MiB; // 2 x one 1024-square RGBA atlas + 32 MiB
+    struct Case {
+        const char* name;
+        PoolLoad load;
+        ChargeKind kind;
+        std::uint64_t cost;
+        bool awaited;
+        bool starts;
+    };
+    const Case cases[] = {
+        // Twelve 1024-square RGBA atlases in one packet: 48 MiB inflated,
+        // over the budget, yet the next atlases start beside the first.
+        {"48 MiB packet resident, second 6 MiB atlas", {6 * MiB, 1}, ChargeKind::inFlight, 6 * MiB, false, true},
+        {"48 MiB packet resident, none in flight", {0, 1}, ChargeKind::inFlight, 6 * MiB, false, true},
+        // 2,100 atlases of 64 x 64: 33 MiB inflated, 24 KiB each in flight.
+        {"33 MiB packet resident, many small in flight", {30 * MiB, 1}, ChargeKind::inFlight, 24 * 1024, false, true},
+        {"in flight exactly at the budget", {34 * MiB, 1}, ChargeKind::inFlight, 6 * MiB, false, true},
+        {"in flight one byte past the budget", {34 * MiB + 1, 1}, ChargeKind::inFlight, 6 * MiB, false, false},
+        {"in flight past the budget after an awaited start", {46 * MiB, 0}, ChargeKind::inFlight, 0, false, false},
+        {"past the budget but awaited", {38 * MiB, 2}, ChargeKind::inFlight, 6 * MiB, true, true},
+        {"atlas larger than the whole budget", {0, 0}, ChargeKind::inFlight, 64 * MiB, false, false},
+        {"first packet, larger than the budget", {0, 0}, ChargeKind::resident, 1024 * MiB, false, true},
+        {"second packet while one is resident", {40 * MiB, 1}, ChargeKind::resident, 48 * MiB, false, true},
+        {"third packet while two are resident", {0, 2}, ChargeKind::resident, 1 * MiB, false, false},
+        {"third packet, awaited", {0, 2}, ChargeKind::resident, 1 * MiB, true, true},
+        {"stored packet (nothing inflated) while two are resident", {0, 2}, ChargeKind::resident, 0, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(taskMayStart(c.load, budget, 2, c.kind, c.cost, c.awaited), c.starts);
+    }
+}
+
+// A packet larger than the budget, resident while its atlases run: two of
+// them must be able to run at once. Each waits for the other to have
+// started; a pool that runs them one at a time leaves them waiting.
+TEST(OrderedWorkPool, RunsTwoTasksAtOnceBesideAResidentPacketLargerThanTheBudget) {
+    std::mutex mutex;
+    std::condition_variable changed;
+    int started = 0;
+    bool bothAtOnce = true;
+    std::promise<void> done;
+    std::atomic<int> finished {0};
+    auto meet = [&] {
+        std::unique_lock lock(mutex);
+        ++started;
+        changed.notify_all();
+        if (!changed.wait_for(lock, 10s, [&] { return started == 2; })) {
+            bothAtOnce = false;
+        }
+    };
+    {
+        OrderedWorkPool pool(2, 100);
+        pool.awaiting(1);
+        pool.submitResident(1, 1000, [&](MemoryCharge packet) {
+            auto held = std::make_shared<MemoryCharge>(std::move(packet));
+            for (const std::uint64_t order : {2U, 3U}) {
+                pool.submit(order, 40, [&, held](MemoryCharge) {
+                    meet();
+                    if (++finished == 2) {
+                        done.set_value();
+                    }
+                });
+            }
+        });
+        std::future<void> allDone = done.get_future();
+        const bool ranUnawaited = allDone.wait_for(10s) == std::future_status::ready;
+        EXPECT_TRUE(ranUnawaited) << "the atlases of a packet larger than the budget did not start";
+        if (!ranUnawaited) {
+            pool.awaiting(3); // lets them finish
+            allDone.wait();
+        }
+    }
+    EXPECT_TRUE(bothAtOnce) << "the atlases of a packet larger than the budget ran one at a time";
+}
+
+// At most two packets are inflated at once; a third waits until one of them
+// is let go, or until it is awaited.
+TEST(OrderedWorkPool, HoldsAThirdResidentTaskUntilOneIsLetGo) {
+    std::mutex heldMutex;
+    std::vector<MemoryCharge> held;
+    std::promise<void> twoHeld;
+    std::promise<void> thirdRan;
+    OrderedWorkPool pool(2, 100);
+    for (const std::uint64_t order : {1U, 2U}) {
+        pool.submitResident(order, 500, [&](MemoryCharge charge) {
+            const std::lock_guard lock(heldMutex);
+            held.push_back(std::move(charge));
+            if (held.size() == 2) {
+                twoHeld.set_value();
+            }
+        });
+    }
+    twoHeld.get_future().wait();
+    std::future<void> third = thirdRan.get_future();
+    pool.submitResident(3, 1, [&](MemoryCharge) { thirdRan.set_value(); });
+    EXPECT_EQ(third.wait_for(100ms), std::future_status::timeout);
+    {
+        const std::lock_guard lock(heldMutex);
+        held.front().shrinkTo(0);
+    }
+    EXPECT_EQ(third.wait_for(10s), std::future_status::ready);
 }
 
 } // namespace
