@@ -8,6 +8,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "atlas/AtlasPlan.h"
@@ -121,8 +122,17 @@ public:
         // Room for two atlases' pixels in flight beside the one being
         // reported, and for a packet's inflated data: enough to keep two
         // threads busy, and a bound that does not grow with the threads.
-        pool_ = std::make_unique<OrderedWorkPool>(std::max(1U, settings.jobs),
-                                                  2U * largestAtlasPixels + poolBudgetBeyondPixels);
+        const unsigned jobs = std::max(1U, settings.jobs);
+        try {
+            pool_ = std::make_unique<OrderedWorkPool>(jobs, 2U * largestAtlasPixels + poolBudgetBeyondPixels);
+        } catch (const std::system_error& error) {
+            throw RunAborted({std::string("Error: the system would not start a worker thread: ") + error.what()},
+                             true);
+        }
+        if (pool_->threadCount() < jobs) {
+            console_.line("\tJobs : " + std::to_string(pool_->threadCount()) + " of " + std::to_string(jobs) +
+                          ", the system would not start more threads");
+        }
         for (std::size_t v = 0; v < plan_.visits.size(); ++v) {
             if (plan_.visits[v].repeats || taskOrder(v, 0) >= cutoff_) {
                 continue;
