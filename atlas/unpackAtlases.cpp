@@ -47,7 +47,7 @@ std::string subGroupLabel(std::uint32_t index, const SubGroupInfo& info) {
 // Asks whether to skip an atlas whose format code the index file does not
 // list. True to skip; false to end the run (an answer of 0, or no answer).
 bool skipUnlistedAtlas(Console& console, const AtlasOutputSettings& settings, std::uint32_t formatCode) {
-    console.line("\t\t\t\a UnKnown TextureFormat Index : " + std::to_string(formatCode));
+    console.ownLine("\t\t\t\a UnKnown TextureFormat Index : " + std::to_string(formatCode));
     console.line("\t\t\t  pass this atlas ? input 1 to continue, or input 0 to exit");
     if (settings.skipUnknown) {
         return true;

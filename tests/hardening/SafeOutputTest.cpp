@@ -298,6 +298,89 @@ TEST(TerminalRun, ShowsControlBytesInNamesEscapedAndAPipeGetsThemAsStored) {
     EXPECT_NE(toPipe.out.find("\t\tImg/A\x1B[31m.ptx\n"), std::string::npos);
 }
 
+// Every message that can carry a name, on a terminal: the name's controls,
+// C0 and C1 alike, arrive as \xNN, whichever line carries them.
+struct NamedMessageCase {
+    const char* name;
+    // Changes the package and prepares the output folder.
+    std::function<void(pw::Package& plan, const fs::path& out)> prepare;
+    std::vector<std::string> extraArguments;
+    std::string expected; // the message, as the terminal shows it
+};
+
+// ESC ] 0 ; ... BEL retitles a window, ESC [ 2 J clears the screen, and
+// U+009B and U+009D are the same two commands as C1 controls.
+const std::string hostileName = "\x1B]0;PWNED\x07\x1B[2J\xC2\x9B" "2J\xC2\x9D" "0;t";
+const std::string hostileShown = "\\x1B]0;PWNED\\x07\\x1B[2J\\xC2\\x9B2J\\xC2\\x9D0;t";
+
+class NamedMessage : public testing::TestWithParam<NamedMessageCase> {};
+
+TEST_P(NamedMessage, ReachesATerminalWithTheNamesControlsEscaped) {
+    WorkFolder work;
+    pw::Package plan = smallPlan();
+    GetParam().prepare(plan, work.out());
+    writeBytes(work.root() / "p.rsb", pw::writePackage(plan).bytes);
+    SpawnSettings settings = work.settings("p.rsb");
+    settings.arguments.insert(settings.arguments.end(), GetParam().extraArguments.begin(),
+                              GetParam().extraArguments.end());
+    settings.terminal = true;
+    const SpawnedRun run = spawnBinary(settings);
+    ASSERT_TRUE(run.exited) << run.out;
+    for (const std::string& forbidden : {std::string("\x1B"), std::string("\x07"), std::string("\xC2\x9B"),
+                                         std::string("\xC2\x9D")}) {
+        EXPECT_EQ(run.out.find(forbidden), std::string::npos) << "a control reached the terminal:\n" << run.out;
+    }
+    EXPECT_NE(run.out.find(GetParam().expected), std::string::npos) << run.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Messages, NamedMessage,
+    testing::Values(
+        NamedMessageCase {"PacketFileCannotBeWritten",
+                          [](pw::Package& plan, const fs::path&) {
+                              plan.subGroups[0].files[0].path = "res/" + hostileName + std::string(260, 'a');
+                          },
+                          {},
+                          "Cannot Write File : Temp/res/" + hostileShown + "aaaa"},
+        NamedMessageCase {"PngCannotBeWritten",
+                          [](pw::Package& plan, const fs::path&) {
+                              // Its copy in "Temp" fits a name's 255 bytes; with ".png" it does not.
+                              plan.subGroups[0].files[1].path =
+                                  "Img/" + hostileName + std::string(253 - hostileName.size(), 'a');
+                          },
+                          {},
+                          "DeCode Failed : cannot write OutPut/Img/" + hostileShown + "aaaa"},
+        NamedMessageCase {"ThingInTheWay",
+                          [](pw::Package& plan, const fs::path& out) {
+                              plan.subGroups[0].files[0].path = "res/" + hostileName;
+                              fs::create_directories(out / "Temp" / "res");
+                              ASSERT_EQ(::mkfifo((out / "Temp" / "res" / hostileName).c_str(), 0600), 0);
+                          },
+                          {},
+                          "Cannot Write File : Temp/res/" + hostileShown + " : "},
+        NamedMessageCase {"DamagedPacketNamed",
+                          [](pw::Package& plan, const fs::path&) {
+                              plan.subGroups[0].name = hostileName;
+                              plan.subGroups[0].files[0].size = 1000000;
+                          },
+                          {},
+                          hostileShown},
+        NamedMessageCase {"Listing",
+                          [](pw::Package& plan, const fs::path&) {
+                              plan.subGroups[0].name = hostileName;
+                              plan.subGroups[0].files[0].path = "res/" + hostileName;
+                          },
+                          {"--list"},
+                          "res/" + hostileShown},
+        NamedMessageCase {"ListingOfADamagedPackage",
+                          [](pw::Package& plan, const fs::path&) {
+                              plan.subGroups[0].name = hostileName;
+                              plan.subGroups[0].files[0].size = 1000000;
+                          },
+                          {"--list"},
+                          hostileShown}),
+    [](const testing::TestParamInfo<NamedMessageCase>& row) { return row.param.name; });
+
 TEST(TerminalRun, InterruptedWhileWaitingForAKeyGetsItsTerminalBack) {
     WorkFolder work;
     SpawnSettings settings;
