@@ -284,24 +284,28 @@ private:
                            subGroupLabel(k, info),
                        plan_.budget);
         }
-        {
-            const SharedPacket packet = awaitPacket(v);
-            const PacketFileList& written = visit.selectedFiles ? *visit.selectedFiles : records_.packetFileLists[k];
-            std::vector<bool> mayLeaveOut(written.count(), false);
-            for (const PlannedAtlas& atlas : visit.atlases) {
-                mayLeaveOut.at(atlas.listPosition) = atlas.copyOnlyOnFailure;
-            }
-            const std::vector<bool> leftOut =
-                writePacketFiles(folder_, PathList::fromText("Temp"), packet->blocks.resourceData(),
-                                 packet->blocks.atlasData(), written, recordLabel("subgroup", k, nameText(info.name)),
-                                 mayLeaveOut);
-            for (std::size_t a = 0; a < visit.atlases.size(); ++a) {
-                work_[v].copyLeftOut[a] = leftOut[visit.atlases[a].listPosition];
-            }
-        }
         bool allWritten = true;
         std::size_t a = 0;
         try {
+            {
+                const SharedPacket packet = awaitPacket(v);
+                const PacketFileList& written =
+                    visit.selectedFiles ? *visit.selectedFiles : records_.packetFileLists[k];
+                std::vector<bool> mayLeaveOut(written.count(), false);
+                for (const PlannedAtlas& atlas : visit.atlases) {
+                    mayLeaveOut.at(atlas.listPosition) = atlas.copyOnlyOnFailure;
+                }
+                std::vector<bool> leftOut;
+                try {
+                    writePacketFiles(folder_, PathList::fromText("Temp"), packet->blocks.resourceData(),
+                                     packet->blocks.atlasData(), written,
+                                     recordLabel("subgroup", k, nameText(info.name)), mayLeaveOut, &leftOut);
+                } catch (...) {
+                    noteCopiesLeftOut(v, leftOut);
+                    throw;
+                }
+                noteCopiesLeftOut(v, leftOut);
+            }
             for (; a < visit.atlases.size(); ++a) {
                 if (!reportAtlas(v, a)) {
                     allWritten = false;
@@ -313,6 +317,13 @@ private:
             throw;
         }
         return allWritten;
+    }
+
+    void noteCopiesLeftOut(std::size_t v, const std::vector<bool>& leftOut) {
+        for (std::size_t a = 0; a < plan_.visits[v].atlases.size(); ++a) {
+            const std::size_t position = plan_.visits[v].atlases[a].listPosition;
+            work_[v].copyLeftOut[a] = position < leftOut.size() && leftOut[position];
+        }
     }
 
     // Writes the copies in "Temp" of visit v's atlases from `first` on that

@@ -277,7 +277,12 @@ INSTANTIATE_TEST_SUITE_P(
         LeftOutCase {.name = "EarlierFileBelowTheAtlas", .files = {plainFile("img/a/x"), rgbaAtlas("img/a", 0, 10)},
                      .widths = {2}, .prepare = nothingBefore, .status = 1, .keptOnly = {}},
         LeftOutCase {.name = "LaterFileBelowTheAtlas", .files = {rgbaAtlas("img/a", 0, 10), plainFile("img/a/x")},
-                     .widths = {2}, .prepare = nothingBefore, .status = 1, .keptOnly = {}}),
+                     .widths = {2}, .prepare = nothingBefore, .status = 1, .keptOnly = {}},
+        // "z/y" cannot be written below the file "z": the run ends in the
+        // middle of the packet, after the atlas's copy was left out.
+        LeftOutCase {.name = "LaterFileOfThePacketFails",
+                     .files = {rgbaAtlas("img/a", 0, 10), plainFile("z"), plainFile("z/y")}, .widths = {2},
+                     .prepare = nothingBefore, .status = 1, .keptOnly = {}}),
     [](const testing::TestParamInfo<LeftOutCase>& testCase) { return std::string(testCase.param.name); });
 
 } // namespace
