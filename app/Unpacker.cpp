@@ -14,6 +14,7 @@
 #include "app/readPackageFile.h"
 #include "core/FatalError.h"
 #include "core/Constants.h"
+#include "core/withMemoryFor.h"
 #include "platform/FileSystem.h"
 #include "platform/OutputFolder.h"
 #include "platform/Platform.h"
@@ -62,19 +63,6 @@ std::string outputFolderFor(const Console& console, const std::string& selected,
     return joined(folderOf(selected), ownName);
 }
 
-// Runs one stage; a failed allocation in it ends the run naming what the
-// memory was for.
-template <typename Stage>
-auto withMemoryFor(const char* purpose, Stage&& stage) {
-    try {
-        return stage();
-    } catch (const std::bad_alloc&) {
-        throw RunAborted({std::string("Error: not enough memory for ") + purpose}, true);
-    } catch (const std::length_error&) {
-        throw RunAborted({std::string("Error: not enough memory for ") + purpose}, true);
-    }
-}
-
 } // namespace
 
 int processPackage(Console& console, OutputFolder& folder, const CommandLine& options, const StringBuffer& fileName,
@@ -95,8 +83,7 @@ int processPackage(Console& console, OutputFolder& folder, const CommandLine& op
     settings.selection = FileSelection(options.onlyPatterns);
     settings.keepExtracted = options.keepExtracted;
     settings.compression = options.compression;
-    const bool allWritten = withMemoryFor(
-        "the atlas output", [&] { return unpackAtlases(console, folder, settings, packageBuffer, records); });
+    const bool allWritten = unpackAtlases(console, folder, settings, packageBuffer, records);
     console.line("Finish : OutPut Atlas Resource");
     return allWritten ? exitSuccess : exitFailure;
 }

@@ -18,6 +18,7 @@
 #include "atlas/reportDecodeOutcome.h"
 #include "core/FatalError.h"
 #include "core/printableName.h"
+#include "core/withMemoryFor.h"
 #include "description/loadTextureFormatIndex.h"
 #include "package/PackageRange.h"
 #include "package/extractPacket.h"
@@ -463,7 +464,10 @@ private:
 
 bool unpackAtlases(Console& console, OutputFolder& folder, const AtlasOutputSettings& settings, ByteSpan package,
                    const PackageRecords& records) {
-    const TextureFormatIndex formats = loadTextureFormatIndex(console, settings.indexPath);
-    AtlasStage stage(console, folder, settings, formats, package, records);
-    return stage.run();
+    const TextureFormatIndex formats = withMemoryFor(
+        "the texture-format index file", [&] { return loadTextureFormatIndex(console, settings.indexPath); });
+    const std::unique_ptr<AtlasStage> stage = withMemoryFor("the plan of the atlas output", [&] {
+        return std::make_unique<AtlasStage>(console, folder, settings, formats, package, records);
+    });
+    return withMemoryFor("the atlas output", [&] { return stage->run(); });
 }

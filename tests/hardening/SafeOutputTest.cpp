@@ -255,6 +255,37 @@ TEST(ShortOfMemory, EveryLimitEndsWithAMessageNeverASignal) {
     EXPECT_TRUE(someRanShort) << "no limit ran short after the package was read";
 }
 
+// --list of a package the memory does not suffice for, then of a good one:
+// the error goes to standard error naming the stage that ran out, the good
+// package is still listed, and the status is 1.
+TEST(ShortOfMemory, ListingGoesOnWithTheNextPackageAndKeepsErrorsOffItsOutput) {
+    WorkFolder work;
+    writeBytes(work.root() / "wide.rsb", pw::writePackage(wideDescriptionPlan()).bytes);
+    writeBytes(work.root() / "good.rsb", pw::writePackage(smallPlan()).bytes);
+    bool someRanShort = false;
+    for (const int megabytes : {24, 32, 48, 64, 96}) {
+        const std::string command = "cd " + shellQuoted(work.root().string()) + " && ulimit -v " +
+                                    std::to_string(megabytes << 10) + " && exec " + shellQuoted(RESUNPACK_BINARY) +
+                                    " --list wide.rsb good.rsb </dev/null >out.txt 2>err.txt";
+        const int raw = std::system(command.c_str());
+        ASSERT_TRUE(WIFEXITED(raw)) << megabytes << " MiB";
+        const std::string out = readFileText(work.root() / "out.txt");
+        const std::string err = readFileText(work.root() / "err.txt");
+        const std::string context = std::to_string(megabytes) + " MiB:\nout: " + out.substr(0, 300) + "\nerr: " + err;
+        if (err.find("Error: not enough memory for the package") == std::string::npos &&
+            err.find("Error: not enough memory for the listing") == std::string::npos) {
+            continue;
+        }
+        someRanShort = true;
+        EXPECT_EQ(WEXITSTATUS(raw), 1) << context;
+        EXPECT_EQ(out.find("Error"), std::string::npos) << context;
+        EXPECT_EQ(out.find("Now Exit"), std::string::npos) << context;
+        EXPECT_NE(err.find("InPut : "), std::string::npos) << context;
+        EXPECT_NE(out.find("res/R.txt"), std::string::npos) << "the good package was not listed: " << context;
+    }
+    EXPECT_TRUE(someRanShort) << "no limit ran short while listing";
+}
+
 // A package below 4 GiB whose block cannot be had: the run names its size and
 // writes nothing. A sparse file of 512 MiB takes no disk space.
 TEST(ShortOfMemory, PackageBlockThatCannotBeHadIsNamedWithItsSize) {
