@@ -20,6 +20,7 @@
 #include "platform/Platform.h"
 #include "atlas/OutputBudget.h"
 #include "atlas/unpackAtlases.h"
+#include "description/writeDescriptionFile.h"
 #include "description/writePackageDescription.h"
 #include "package/readPackage.h"
 
@@ -70,7 +71,14 @@ int processPackage(Console& console, OutputFolder& folder, const CommandLine& op
     console.line("Now Analysis ResourcePackage Information");
     PackageRecords records;
     withMemoryFor("the package's records", [&] { readPackage(packageBuffer, records); });
-    withMemoryFor("the package description", [&] { writePackageDescription(folder, fileName, records); });
+    const std::uint64_t budget = options.maxOutput.value_or(defaultOutputBudget(packageBuffer.size()));
+    std::uint64_t descriptionBytes = 0;
+    try {
+        descriptionBytes = withMemoryFor("the package description",
+                                         [&] { return writePackageDescription(folder, fileName, records, budget); });
+    } catch (const DescriptionOverBudget&) {
+        passOutputBudget("Writing the description Information.json", budget);
+    }
     console.line("Finish : Analysis ResourcePackage Information");
 
     console.line("Now OutPut Atlas Resource");
@@ -78,7 +86,8 @@ int processPackage(Console& console, OutputFolder& folder, const CommandLine& op
     settings.indexPath = options.indexPath;
     settings.skipUnknown = options.skipUnknown;
     settings.jobs = options.jobs != 0 ? options.jobs : std::max(1U, std::thread::hardware_concurrency());
-    settings.outputBudget = options.maxOutput.value_or(defaultOutputBudget(packageBuffer.size()));
+    settings.outputBudget = budget;
+    settings.outputSpent = descriptionBytes;
     settings.extractAll = options.extractAll;
     settings.selection = FileSelection(options.onlyPatterns);
     settings.keepExtracted = options.keepExtracted;

@@ -64,6 +64,7 @@ struct PlanChoices {
     const FileSelection* selection = nullptr; // the files worked on; null: every file
     bool removeDecodedCopies = false;  // extracted atlases are removed once decoded (not kept)
     bool mayStopAtUnlisted = true;     // an atlas of an unlisted format may end the run (the prompt)
+    std::uint64_t spent = 0;           // of the budget, taken before the atlas stage
 };
 
 // A packet none of whose files is selected gets no visit.

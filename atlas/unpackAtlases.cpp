@@ -38,13 +38,6 @@ std::string subGroupLabel(std::uint32_t index, const SubGroupInfo& info) {
     return "subgroup " + std::to_string(index) + " (" + printableName(nameText(info.name)) + ")";
 }
 
-[[noreturn]] void passBudget(const std::string& what, std::uint64_t budget) {
-    throw RunAborted({"Output Budget : Exceeded",
-                      "\t" + what + " would take the run past its budget of " + std::to_string(budget) +
-                          " bytes (files extracted plus 4 bytes per decoded pixel); --max-output SIZE sets another"},
-                     true);
-}
-
 // Asks whether to skip an atlas whose format code the index file does not
 // list. True to skip; false to end the run (an answer of 0, or no answer).
 bool skipUnlistedAtlas(Console& console, const AtlasOutputSettings& settings, std::uint32_t formatCode) {
@@ -106,7 +99,7 @@ public:
         : console_(console), folder_(folder), settings_(settings), package_(package), records_(records),
           plan_(planAtlasStage(records, formats,
                                PlanChoices {settings.outputBudget, settings.extractAll, &settings.selection,
-                                            !settings.keepExtracted, !settings.skipUnknown})),
+                                            !settings.keepExtracted, !settings.skipUnknown, settings.outputSpent})),
           work_(plan_.visits.size()),
           cutoff_(firstCertainStop()) {
         std::uint64_t largestAtlasPixels = 0;
@@ -281,7 +274,7 @@ private:
             // A file list that does not fit its blocks is a damaged package
             // before it is an expensive one.
             checkSubGroupPacketFiles(records_, k);
-            passBudget("Extracting the " + std::to_string(visit.extractCharge) + " bytes of files of " +
+            passOutputBudget("Extracting the " + std::to_string(visit.extractCharge) + " bytes of files of " +
                            subGroupLabel(k, info),
                        plan_.budget);
         }
@@ -378,7 +371,7 @@ private:
         const PlannedAtlas& atlas = visit.atlases[a];
         const PacketFileEntry& entry = records_.packetFileLists[visit.subGroup][atlas.entry];
         if (atlas.overBudget) {
-            passBudget("Decoding the atlas " + printableName(entry.name.view()) + " of " +
+            passOutputBudget("Decoding the atlas " + printableName(entry.name.view()) + " of " +
                            subGroupLabel(visit.subGroup, records_.subGroups[visit.subGroup]) + " (" +
                            std::to_string(atlas.pixelCharge) + " bytes of pixels)",
                        plan_.budget);
