@@ -430,4 +430,29 @@ TEST(TerminalRun, InterruptedWhileWaitingForAKeyGetsItsTerminalBack) {
     EXPECT_TRUE(run.terminalEchoes) << "the terminal was left without echo or line mode";
 }
 
+// A terminal that refuses the single-key mode: the wait reads a whole line
+// instead, and Ctrl-C during it still ends the run at once. (A sanitizer's
+// runtime must come first among preloaded libraries, so its builds skip this.)
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+TEST(TerminalRun, InterruptedWhileWaitingForAKeyOnATerminalThatRefusesModesEnds) {
+    WorkFolder work;
+    SpawnSettings settings;
+    settings.folder = work.root();
+    settings.terminal = true;
+    settings.typed = "missing.rsb\n";
+    settings.environment = {std::string("LD_PRELOAD=") + REFUSE_TERMINAL_MODES_LIBRARY};
+    // The lines up to "Now Exit", then time to reach the wait.
+    settings.signalNumber = SIGINT;
+    settings.afterLines = 11;
+    settings.afterMicroseconds = 300000;
+    settings.timeoutSeconds = 10;
+    const SpawnedRun run = spawnBinary(settings);
+    ASSERT_NE(run.out.find("Press any key to continue . . ."), std::string::npos) << run.out;
+    EXPECT_TRUE(run.signalSent);
+    ASSERT_FALSE(run.timedOut) << "Ctrl-C was ignored during the wait:\n" << run.out;
+    ASSERT_TRUE(run.exited) << "ended by signal " << run.signal << "\n" << run.out;
+    EXPECT_EQ(run.status, 128 + SIGINT) << run.out;
+}
+#endif
+
 } // namespace
