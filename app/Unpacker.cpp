@@ -14,11 +14,13 @@
 #include "app/readPackageFile.h"
 #include "core/FatalError.h"
 #include "core/Constants.h"
+#include "core/withMemoryFor.h"
 #include "platform/FileSystem.h"
 #include "platform/OutputFolder.h"
 #include "platform/Platform.h"
 #include "atlas/OutputBudget.h"
 #include "atlas/unpackAtlases.h"
+#include "description/writeDescriptionFile.h"
 #include "description/writePackageDescription.h"
 #include "package/readPackage.h"
 
@@ -62,19 +64,6 @@ std::string outputFolderFor(const Console& console, const std::string& selected,
     return joined(folderOf(selected), ownName);
 }
 
-// Runs one stage; a failed allocation in it ends the run naming what the
-// memory was for.
-template <typename Stage>
-auto withMemoryFor(const char* purpose, Stage&& stage) {
-    try {
-        return stage();
-    } catch (const std::bad_alloc&) {
-        throw RunAborted({std::string("Error: not enough memory for ") + purpose}, true);
-    } catch (const std::length_error&) {
-        throw RunAborted({std::string("Error: not enough memory for ") + purpose}, true);
-    }
-}
-
 } // namespace
 
 int processPackage(Console& console, OutputFolder& folder, const CommandLine& options, const StringBuffer& fileName,
@@ -82,7 +71,14 @@ int processPackage(Console& console, OutputFolder& folder, const CommandLine& op
     console.line("Now Analysis ResourcePackage Information");
     PackageRecords records;
     withMemoryFor("the package's records", [&] { readPackage(packageBuffer, records); });
-    withMemoryFor("the package description", [&] { writePackageDescription(folder, fileName, records); });
+    const std::uint64_t budget = options.maxOutput.value_or(defaultOutputBudget(packageBuffer.size()));
+    std::uint64_t descriptionBytes = 0;
+    try {
+        descriptionBytes = withMemoryFor("the package description",
+                                         [&] { return writePackageDescription(folder, fileName, records, budget); });
+    } catch (const DescriptionOverBudget&) {
+        passOutputBudget("Writing the description Information.json", budget);
+    }
     console.line("Finish : Analysis ResourcePackage Information");
 
     console.line("Now OutPut Atlas Resource");
@@ -90,15 +86,15 @@ int processPackage(Console& console, OutputFolder& folder, const CommandLine& op
     settings.indexPath = options.indexPath;
     settings.skipUnknown = options.skipUnknown;
     settings.jobs = options.jobs != 0 ? options.jobs : std::max(1U, std::thread::hardware_concurrency());
-    settings.outputBudget = options.maxOutput.value_or(defaultOutputBudget(packageBuffer.size()));
+    settings.outputBudget = budget;
+    settings.outputSpent = descriptionBytes;
     settings.extractAll = options.extractAll;
     settings.selection = FileSelection(options.onlyPatterns);
     settings.keepExtracted = options.keepExtracted;
     settings.compression = options.compression;
     settings.chosenIndexPath = chosenIndexPath;
     settings.gallery = options.gallery;
-    const bool allWritten = withMemoryFor(
-        "the atlas output", [&] { return unpackAtlases(console, folder, settings, packageBuffer, records); });
+    const bool allWritten = unpackAtlases(console, folder, settings, packageBuffer, records);
     console.line("Finish : OutPut Atlas Resource");
     return allWritten ? exitSuccess : exitFailure;
 }

@@ -8,6 +8,7 @@
 #include "app/readPackageFile.h"
 #include "core/FatalError.h"
 #include "core/FileSelection.h"
+#include "core/withMemoryFor.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
 #include "description/buildPackageInformation.h"
@@ -28,15 +29,18 @@ void printEnd(Console& messages, const std::vector<std::string>& lines) {
     messages.line("Now Exit");
 }
 
-// The lines of one package; throws PackageFormatError for a damaged one.
+// The lines of one package; throws PackageFormatError for a damaged one and
+// RunAborted for one that the memory does not suffice for.
 std::vector<std::string> packageLines(const PackageFile& package, const FileSelection& selection, const TextureFormatIndex* formats) {
     PackageRecords records;
-    readPackage(package.view(), records);
+    withMemoryFor("the package's records", [&] { readPackage(package.view(), records); });
     // The checks of the analysis stage, so that a package --list accepts is
     // one whose unpacking gets past its analysis; nothing of the description is kept.
-    visitPackageInformation(records.groups, records.subGroups, records.textures, records.packetHeaders,
-                            records.packetFileLists, PackageInformationVisitor {});
-    return listPackageFiles(records, selection, formats);
+    withMemoryFor("the package description", [&] {
+        visitPackageInformation(records.groups, records.subGroups, records.textures, records.packetHeaders,
+                                records.packetFileLists, PackageInformationVisitor {});
+    });
+    return withMemoryFor("the listing", [&] { return listPackageFiles(records, selection, formats); });
 }
 
 } // namespace
@@ -45,7 +49,9 @@ int listPackages(Console& listing, Console& messages, const CommandLine& options
     std::optional<TextureFormatIndex> formats;
     if (options.indexPath) {
         try {
-            formats = readTextureFormatIndexFile(chosenPath(messages, *options.indexPath));
+            formats = withMemoryFor("the texture-format index file", [&] {
+                return readTextureFormatIndexFile(chosenPath(messages, *options.indexPath));
+            });
         } catch (const RunAborted& failure) {
             printEnd(messages, failure.lines());
             return exitFailure;
@@ -72,10 +78,19 @@ int listPackages(Console& listing, Console& messages, const CommandLine& options
             printEnd(messages, {input, "ResourcePackage : Format Error", std::string("\t") + error.what()});
             status = exitFailure;
             continue;
+        } catch (const RunAborted& failure) {
+            messages.line(input);
+            printEnd(messages, failure.lines());
+            status = exitFailure;
+            continue;
         }
         for (const std::string& line : lines) {
             listing.line(line);
         }
+    }
+    if (listing.writeError() != 0) {
+        messages.line("resunpack: cannot write the listing: " + platform::errorText(listing.writeError()));
+        status = exitFailure;
     }
     return status;
 }

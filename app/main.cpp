@@ -16,16 +16,20 @@
 
 namespace {
 
+// Where the run's messages go: standard output, or standard error for
+// --list, whose standard output holds the listing alone.
+std::FILE* messageStream = stdout;
+
 // The run's last line when it ends by an exception no stage expected; plain
 // output calls, since memory may be short.
 int endUnexpectedly(const char* reason, const char* detail) {
     std::fflush(stdout);
-    std::fputs(reason, stdout);
+    std::fputs(reason, messageStream);
     if (detail != nullptr) {
-        std::fputs(detail, stdout);
+        std::fputs(detail, messageStream);
     }
-    std::fputs("\nNow Exit\n", stdout);
-    std::fflush(stdout);
+    std::fputs("\nNow Exit\n", messageStream);
+    std::fflush(messageStream);
     return exitFailure;
 }
 
@@ -51,6 +55,7 @@ int run(int argc, char** argv) {
         return exitSuccess;
     }
     if (options->list) {
+        messageStream = stderr;
         Console listing(stdin, stdout, false);
         Console messages(stdin, stderr, false);
         return listPackages(listing, messages, *options);

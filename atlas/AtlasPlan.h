@@ -73,6 +73,7 @@ struct PlanChoices {
     bool removeDecodedCopies = false;  // extracted atlases are removed once decoded (not kept)
     bool mayStopAtUnlisted = true;     // an atlas of an unlisted format may end the run (the prompt)
     bool thumbnails = false;           // each decoded atlas also makes the gallery's thumbnail
+    std::uint64_t spent = 0;           // of the budget, taken before the atlas stage
 };
 
 // A packet none of whose files is selected gets no visit.

@@ -52,12 +52,23 @@ void MemoryCharge::giveBack(std::uint64_t bytes) {
     budget_->changed.notify_all();
 }
 
-OrderedWorkPool::OrderedWorkPool(unsigned threads, std::uint64_t budget)
+std::jthread OrderedWorkPool::startThread(std::function<void()> body) { return std::jthread(std::move(body)); }
+
+OrderedWorkPool::OrderedWorkPool(unsigned threads, std::uint64_t budget, const StartThread& start)
     : budget_(std::make_shared<MemoryCharge::Budget>()) {
     budget_->limit = budget;
     threads_.reserve(std::max(1U, threads));
     for (unsigned i = 0; i < std::max(1U, threads); ++i) {
-        threads_.emplace_back([this] { work(); });
+        try {
+            threads_.push_back(start([this] { work(); }));
+        } catch (...) {
+            // A system short of threads or address space: the threads
+            // started so far do the work. None at all ends the construction.
+            if (threads_.empty()) {
+                throw;
+            }
+            break;
+        }
     }
 }
 

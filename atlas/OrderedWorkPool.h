@@ -66,8 +66,16 @@ public:
     using Task = std::function<void(MemoryCharge)>;
     // Resident charges held at once (see ChargeKind).
     static constexpr unsigned maxResident = 2;
+    // Starts one thread running `body`; throws (std::system_error) when the
+    // system will not start one.
+    using StartThread = std::function<std::jthread(std::function<void()> body)>;
+    static std::jthread startThread(std::function<void()> body);
 
-    OrderedWorkPool(unsigned threads, std::uint64_t budget);
+    // Starts up to `threads` threads (at least one). When the system will
+    // not start them all, the pool goes on with those it started (see
+    // threadCount); when it starts none, the constructor throws what
+    // `start` threw.
+    OrderedWorkPool(unsigned threads, std::uint64_t budget, const StartThread& start = startThread);
     OrderedWorkPool(const OrderedWorkPool&) = delete;
     OrderedWorkPool& operator=(const OrderedWorkPool&) = delete;
     // Drops the tasks not started and waits for the running ones.
@@ -81,6 +89,9 @@ public:
     void submitResident(std::uint64_t order, std::uint64_t cost, Task task);
     // Says that the caller now waits for the work of `order`.
     void awaiting(std::uint64_t order);
+
+    // The threads that run tasks.
+    unsigned threadCount() const { return static_cast<unsigned>(threads_.size()); }
 
 private:
     struct Queued {

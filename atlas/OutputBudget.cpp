@@ -4,9 +4,18 @@
 #include <limits>
 
 #include "atlas/decodeAtlasFile.h"
+#include "core/FatalError.h"
 #include "texture/PixelFormat.h"
 #include "texture/decodeSize.h"
 #include "gallery/makeThumbnail.h"
+
+void passOutputBudget(const std::string& what, std::uint64_t budget) {
+    throw RunAborted({"Output Budget : Exceeded",
+                      "\t" + what + " would take the run past its budget of " + std::to_string(budget) +
+                          " bytes (Information.json, files extracted plus 4 bytes per decoded pixel); "
+                          "--max-output SIZE sets another"},
+                     true);
+}
 
 std::uint64_t defaultOutputBudget(std::uint64_t packageSize) {
     constexpr std::uint64_t most = std::numeric_limits<std::uint64_t>::max();

@@ -7,8 +7,8 @@
 #include "texture/ImageSize.h"
 #include "texture/PixelFormat.h"
 
-// How much work a run may do: bytes of files extracted under "Temp" plus four
-// bytes for every pixel decoded. A hostile package can ask for far more than
+// How much work a run may do: the bytes of "Information.json", bytes of files
+// extracted under "Temp" plus four bytes for every pixel decoded. A hostile package can ask for far more than
 // it holds (file entries that all point at the same bytes, huge atlases with
 // no pixel data behind them, one subgroup named by many slots); the budget
 // ends such a run early instead of filling the disk or the memory.
@@ -25,6 +25,10 @@ inline constexpr std::uint64_t outputBudgetFloor = std::uint64_t{256} << 20;
 
 // The budget for a package of `packageSize` bytes.
 std::uint64_t defaultOutputBudget(std::uint64_t packageSize);
+
+// Ends the run (RunAborted, with the pause) with "Output Budget : Exceeded"
+// and a line saying that `what` would take it past `budget`.
+[[noreturn]] void passOutputBudget(const std::string& what, std::uint64_t budget);
 
 // What decoding an atlas costs against the budget: four bytes per pixel of
 // its decode size, or nothing when it cannot be decoded at that size (it then

@@ -55,6 +55,7 @@ public:
     Planner(const PackageRecords& records, const TextureFormatIndex& formats, const PlanChoices& choices)
         : records_(records), formats_(formats), choices_(choices) {
         plan_.budget = choices.budget;
+        spent_ = std::min(choices.spent, choices.budget);
     }
 
     AtlasPlan run() {

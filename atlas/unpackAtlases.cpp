@@ -8,6 +8,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "atlas/AtlasPlan.h"
@@ -18,6 +19,7 @@
 #include "atlas/reportDecodeOutcome.h"
 #include "core/FatalError.h"
 #include "core/printableName.h"
+#include "core/withMemoryFor.h"
 #include "description/loadTextureFormatIndex.h"
 #include "package/PackageRange.h"
 #include "package/extractPacket.h"
@@ -38,17 +40,10 @@ std::string subGroupLabel(std::uint32_t index, const SubGroupInfo& info) {
     return "subgroup " + std::to_string(index) + " (" + printableName(nameText(info.name)) + ")";
 }
 
-[[noreturn]] void passBudget(const std::string& what, std::uint64_t budget) {
-    throw RunAborted({"Output Budget : Exceeded",
-                      "\t" + what + " would take the run past its budget of " + std::to_string(budget) +
-                          " bytes (files extracted plus 4 bytes per decoded pixel); --max-output SIZE sets another"},
-                     true);
-}
-
 // Asks whether to skip an atlas whose format code the index file does not
 // list. True to skip; false to end the run (an answer of 0, or no answer).
 bool skipUnlistedAtlas(Console& console, const AtlasOutputSettings& settings, std::uint32_t formatCode) {
-    console.line("\t\t\t\a UnKnown TextureFormat Index : " + std::to_string(formatCode));
+    console.ownLine("\t\t\t\a UnKnown TextureFormat Index : " + std::to_string(formatCode));
     console.line("\t\t\t  pass this atlas ? input 1 to continue, or input 0 to exit");
     if (settings.skipUnknown) {
         return true;
@@ -107,7 +102,7 @@ public:
         : console_(console), folder_(folder), settings_(settings), package_(package), records_(records),
           plan_(planAtlasStage(records, formats,
                                PlanChoices {settings.outputBudget, settings.extractAll, &settings.selection,
-                                            !settings.keepExtracted, !settings.skipUnknown, settings.gallery})),
+                                            !settings.keepExtracted, !settings.skipUnknown, settings.gallery, settings.outputSpent})),
           work_(plan_.visits.size()),
           cutoff_(firstCertainStop()) {
         std::uint64_t largestAtlasPixels = 0;
@@ -127,8 +122,17 @@ public:
         // inflated blocks are charged apart, as resident (at most
         // OrderedWorkPool::maxResident packets at once), so that a packet
         // larger than this budget still has its atlases encoded side by side.
-        pool_ = std::make_unique<OrderedWorkPool>(std::max(1U, settings.jobs),
-                                                  2U * largestAtlasPixels + poolBudgetBeyondPixels);
+        const unsigned jobs = std::max(1U, settings.jobs);
+        try {
+            pool_ = std::make_unique<OrderedWorkPool>(jobs, 2U * largestAtlasPixels + poolBudgetBeyondPixels);
+        } catch (const std::system_error& error) {
+            throw RunAborted({std::string("Error: the system would not start a worker thread: ") + error.what()},
+                             true);
+        }
+        if (pool_->threadCount() < jobs) {
+            console_.line("\tJobs : " + std::to_string(pool_->threadCount()) + " of " + std::to_string(jobs) +
+                          ", the system would not start more threads");
+        }
         for (std::size_t v = 0; v < plan_.visits.size(); ++v) {
             if (plan_.visits[v].repeats || taskOrder(v, 0) >= cutoff_) {
                 continue;
@@ -308,28 +312,32 @@ private:
             // A file list that does not fit its blocks is a damaged package
             // before it is an expensive one.
             checkSubGroupPacketFiles(records_, k);
-            passBudget("Extracting the " + std::to_string(visit.extractCharge) + " bytes of files of " +
+            passOutputBudget("Extracting the " + std::to_string(visit.extractCharge) + " bytes of files of " +
                            subGroupLabel(k, info),
                        plan_.budget);
-        }
-        {
-            const SharedPacket packet = awaitPacket(v);
-            const PacketFileList& written = visit.selectedFiles ? *visit.selectedFiles : records_.packetFileLists[k];
-            std::vector<bool> mayLeaveOut(written.count(), false);
-            for (const PlannedAtlas& atlas : visit.atlases) {
-                mayLeaveOut.at(atlas.listPosition) = atlas.copyOnlyOnFailure;
-            }
-            const std::vector<bool> leftOut =
-                writePacketFiles(folder_, PathList::fromText("Temp"), packet->blocks.resourceData(),
-                                 packet->blocks.atlasData(), written, recordLabel("subgroup", k, nameText(info.name)),
-                                 mayLeaveOut);
-            for (std::size_t a = 0; a < visit.atlases.size(); ++a) {
-                work_[v].copyLeftOut[a] = leftOut[visit.atlases[a].listPosition];
-            }
         }
         bool allWritten = true;
         std::size_t a = 0;
         try {
+            {
+                const SharedPacket packet = awaitPacket(v);
+                const PacketFileList& written =
+                    visit.selectedFiles ? *visit.selectedFiles : records_.packetFileLists[k];
+                std::vector<bool> mayLeaveOut(written.count(), false);
+                for (const PlannedAtlas& atlas : visit.atlases) {
+                    mayLeaveOut.at(atlas.listPosition) = atlas.copyOnlyOnFailure;
+                }
+                std::vector<bool> leftOut;
+                try {
+                    writePacketFiles(folder_, PathList::fromText("Temp"), packet->blocks.resourceData(),
+                                     packet->blocks.atlasData(), written,
+                                     recordLabel("subgroup", k, nameText(info.name)), mayLeaveOut, &leftOut);
+                } catch (...) {
+                    noteCopiesLeftOut(v, leftOut);
+                    throw;
+                }
+                noteCopiesLeftOut(v, leftOut);
+            }
             for (; a < visit.atlases.size(); ++a) {
                 if (!reportAtlas(v, a)) {
                     allWritten = false;
@@ -341,6 +349,13 @@ private:
             throw;
         }
         return allWritten;
+    }
+
+    void noteCopiesLeftOut(std::size_t v, const std::vector<bool>& leftOut) {
+        for (std::size_t a = 0; a < plan_.visits[v].atlases.size(); ++a) {
+            const std::size_t position = plan_.visits[v].atlases[a].listPosition;
+            work_[v].copyLeftOut[a] = position < leftOut.size() && leftOut[position];
+        }
     }
 
     // Writes the copies in "Temp" of visit v's atlases from `first` on that
@@ -394,7 +409,7 @@ private:
         const PlannedAtlas& atlas = visit.atlases[a];
         const PacketFileEntry& entry = records_.packetFileLists[visit.subGroup][atlas.entry];
         if (atlas.overBudget) {
-            passBudget("Decoding the atlas " + printableName(entry.name.view()) + " of " +
+            passOutputBudget("Decoding the atlas " + printableName(entry.name.view()) + " of " +
                            subGroupLabel(visit.subGroup, records_.subGroups[visit.subGroup]) + " (" +
                            std::to_string(atlas.pixelCharge) + " bytes of pixels)",
                        plan_.budget);
@@ -497,7 +512,9 @@ private:
 bool unpackAtlases(Console& console, OutputFolder& folder, const AtlasOutputSettings& settings, ByteSpan package,
                    const PackageRecords& records) {
     std::string indexPath;
-    const TextureFormatIndex formats = loadTextureFormatIndex(console, settings.indexPath, &indexPath);
+    const TextureFormatIndex formats = withMemoryFor("the texture-format index file", [&] {
+        return loadTextureFormatIndex(console, settings.indexPath, &indexPath);
+    });
     if (settings.chosenIndexPath != nullptr) {
         *settings.chosenIndexPath = indexPath;
     }
@@ -505,6 +522,8 @@ bool unpackAtlases(Console& console, OutputFolder& folder, const AtlasOutputSett
     if (const std::optional<platform::FileIdentity> index = fileIdentityOfPath(indexPath)) {
         folder.protect(*index, "the index file being read");
     }
-    AtlasStage stage(console, folder, settings, formats, package, records);
-    return stage.run();
+    const std::unique_ptr<AtlasStage> stage = withMemoryFor("the plan of the atlas output", [&] {
+        return std::make_unique<AtlasStage>(console, folder, settings, formats, package, records);
+    });
+    return withMemoryFor("the atlas output", [&] { return stage->run(); });
 }

@@ -16,6 +16,7 @@ struct AtlasOutputSettings {
     bool skipUnknown = false;             // answer "skip" to every unlisted format code
     unsigned jobs = 1;                    // worker threads that inflate, decode and encode
     std::uint64_t outputBudget = UINT64_MAX; // bytes extracted plus 4 per decoded pixel, at most
+    std::uint64_t outputSpent = 0;        // of the budget, taken before the atlas stage (the description)
     bool extractAll = false;              // also extract the packets that hold no atlases
     FileSelection selection;              // the files extracted and atlases decoded
     bool keepExtracted = false;           // a decoded atlas keeps its file under "Temp"

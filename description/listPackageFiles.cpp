@@ -53,8 +53,20 @@ std::string listField(std::string_view text) {
 std::vector<std::string> listPackageFiles(const PackageRecords& records, const FileSelection& selection,
                                           const TextureFormatIndex* formats) {
     const std::uint32_t count = records.subGroups.count();
+    // Only the subgroups that some group names: those are the packets that
+    // unpacking reaches, and damage in the others stops neither.
+    std::vector<bool> named(count, false);
+    for (const CompositeGroup& group : records.groups) {
+        for (std::uint32_t slot = 0; slot < group.subGroupCount; ++slot) {
+            // readPackage has checked every slot in use against the subgroups.
+            named.at(group.subGroups[slot].subGroupIndex) = true;
+        }
+    }
     std::vector<std::string> lines;
     for (std::uint32_t k = 0; k < count; ++k) {
+        if (!named[k]) {
+            continue;
+        }
         const SubGroupInfo& info = records.subGroups[k];
         const PacketHeader& header = records.packetHeaders[k];
         const PacketFileList& files = records.packetFileLists[k];

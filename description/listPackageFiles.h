@@ -9,8 +9,9 @@
 #include "package/PackageRecords.h"
 
 // The package's files as the --list run prints them: one line per file of
-// every subgroup's packet, subgroups in the order of their records (each
-// once, however many group slots name it), files in the order of the
+// the packet of every subgroup that a group slot names (the packets that
+// unpacking reaches; the others are neither listed nor checked), subgroups
+// in the order of their records (each once, however many slots name it), files in the order of the
 // packet's file list, only the files that `selection` selects. Each line has
 // eight fields separated by tabs:
 //   1 subgroup name   2 path inside the packet   3 size in bytes

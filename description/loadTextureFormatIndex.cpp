@@ -25,8 +25,14 @@ TextureFormatIndex loadTextureFormatIndex(Console& console, const std::optional<
 }
 
 TextureFormatIndex readTextureFormatIndexFile(const std::string& path) {
-    const std::optional<std::string> bytes = readWholeFile(path, indexFileSizeLimit);
+    std::string reason;
+    const std::optional<std::string> bytes = readWholeFile(path, indexFileSizeLimit, &reason);
     if (!bytes) {
+        if (reason.starts_with("larger than ")) {
+            // It exists: saying it does not would send the user looking for the wrong fault.
+            throw RunAborted({"TextureFormat Index Information File : Too Large", "\t" + path + " is " + reason},
+                             false);
+        }
         throw RunAborted({"TextureFormat Index Information File : Not Exist"}, false);
     }
     std::optional<TextureFormatIndex> table = parseTextureFormatIndex(*bytes);

@@ -24,6 +24,10 @@ void setUp(Writer& writer) {
 } // namespace
 
 void DescriptionStream::Flush() {
+    if (used_ > limit_ - written_) {
+        throw DescriptionOverBudget(limit_);
+    }
+    written_ += used_;
     sink_.write(std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(buffer_), used_));
     used_ = 0;
 }
@@ -41,11 +45,13 @@ std::string descriptionText(const JsonValue& root) {
     return std::string(buffer.GetString(), buffer.GetSize());
 }
 
-void writeDescriptionFile(OutputFolder& folder, const std::function<void(DescriptionWriter&)>& describe) {
+std::uint64_t writeDescriptionFile(OutputFolder& folder, const std::function<void(DescriptionWriter&)>& describe,
+                                   std::uint64_t limit) {
     const PathList& path = descriptionFilePath();
-    const std::optional<std::string> failure = folder.writeFile(path, [&describe](FileSink& sink) {
+    std::uint64_t written = 0;
+    const std::optional<std::string> failure = folder.writeFile(path, [&describe, &written, limit](FileSink& sink) {
         // The stream's buffer is large; it lives on the heap, not the stack.
-        const auto stream = std::make_unique<DescriptionStream>(sink);
+        const auto stream = std::make_unique<DescriptionStream>(sink, limit);
         DescriptionWriter writer(*stream, nullptr, writerStackBytes);
         setUp(writer);
         describe(writer);
@@ -53,8 +59,10 @@ void writeDescriptionFile(OutputFolder& folder, const std::function<void(Descrip
             throw std::logic_error("description left unfinished");
         }
         stream->Flush();
+        written = stream->written();
     });
     if (failure) {
         throw RunAborted({OutputFolder::shown(path) + " : CanNot Write : " + *failure}, true);
     }
+    return written;
 }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <stdexcept>
 #include <string>
 
 #include <rapidjson/prettywriter.h>
@@ -8,12 +10,25 @@
 #include "core/JsonTypes.h"
 #include "platform/OutputFolder.h"
 
+// The description would pass the bytes it may take (see writeDescriptionFile).
+class DescriptionOverBudget : public std::runtime_error {
+public:
+    explicit DescriptionOverBudget(std::uint64_t limit)
+        : std::runtime_error("the description passes its limit"), limit_(limit) {}
+    std::uint64_t limit() const { return limit_; }
+
+private:
+    std::uint64_t limit_;
+};
+
 // Hands the description's text to an output file in pieces of a fixed size,
-// so the text is never held whole.
+// so the text is never held whole, and counts it against `limit`: the piece
+// that would take it past the limit is not written and throws
+// DescriptionOverBudget.
 class DescriptionStream {
 public:
     using Ch = char;
-    explicit DescriptionStream(FileSink& sink) : sink_(sink) {}
+    DescriptionStream(FileSink& sink, std::uint64_t limit) : sink_(sink), limit_(limit) {}
     DescriptionStream(const DescriptionStream&) = delete;
     DescriptionStream& operator=(const DescriptionStream&) = delete;
 
@@ -24,9 +39,12 @@ public:
         }
     }
     void Flush();
+    std::uint64_t written() const { return written_; }
 
 private:
     FileSink& sink_;
+    std::uint64_t limit_;
+    std::uint64_t written_ = 0;
     std::size_t used_ = 0;
     char buffer_[65536];
 };
@@ -44,7 +62,10 @@ std::string descriptionText(const JsonValue& root);
 
 // Writes "Information.json" in `folder`: `describe` sends the document to
 // the writer, event by event. The file replaces an earlier one only once it
-// is complete. Throws RunAborted (with the console pause) naming the file and
-// the system's reason when it cannot be created or completely written; an
-// exception from `describe` leaves the earlier file as it was.
-void writeDescriptionFile(OutputFolder& folder, const std::function<void(DescriptionWriter&)>& describe);
+// is complete. Returns its size in bytes. Throws RunAborted (with the console
+// pause) naming the file and the system's reason when it cannot be created
+// or completely written, and DescriptionOverBudget when it would hold more
+// than `limit` bytes; an exception from `describe` or the limit leaves the
+// earlier file as it was and no part of the new one.
+std::uint64_t writeDescriptionFile(OutputFolder& folder, const std::function<void(DescriptionWriter&)>& describe,
+                                   std::uint64_t limit = UINT64_MAX);

@@ -29,13 +29,15 @@ void describeSlots(const PackageRecords& records, const PackageInformationVisito
 
 } // namespace
 
-void writePackageDescription(OutputFolder& folder, const StringBuffer& packageFileName,
-                             const PackageRecords& records) {
+std::uint64_t writePackageDescription(OutputFolder& folder, const StringBuffer& packageFileName,
+                                      const PackageRecords& records, std::uint64_t limit) {
     // A first walk makes every check, so a malformed package stops the run
     // before the file is created.
     describeSlots(records, PackageInformationVisitor {});
 
-    writeDescriptionFile(folder, [&](DescriptionWriter& writer) {
+    return writeDescriptionFile(
+        folder,
+        [&](DescriptionWriter& writer) {
         writer.StartObject();
         writeKey(writer, "ID");
         writeText(writer, packageFileName);
@@ -65,5 +67,6 @@ void writePackageDescription(OutputFolder& folder, const StringBuffer& packageFi
         describeSlots(records, visitor);
         writer.EndArray();
         writer.EndObject();
-    });
+        },
+        limit);
 }

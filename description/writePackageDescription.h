@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 #include "platform/OutputFolder.h"
 #include "core/StringBuffer.h"
 #include "package/PackageRecords.h"
@@ -10,6 +12,8 @@
 // a time, so it costs the memory of one subgroup's description, not of the
 // file. Every subgroup is checked before the file is touched: a malformed
 // package throws PackageFormatError and writes nothing; a file that cannot be
-// written throws RunAborted.
-void writePackageDescription(OutputFolder& folder, const StringBuffer& packageFileName,
-                             const PackageRecords& records);
+// written throws RunAborted. The file may hold at most `limit` bytes (a
+// description above it throws DescriptionOverBudget and leaves no file);
+// returns its size.
+std::uint64_t writePackageDescription(OutputFolder& folder, const StringBuffer& packageFileName,
+                                      const PackageRecords& records, std::uint64_t limit = UINT64_MAX);

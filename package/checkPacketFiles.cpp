@@ -15,13 +15,23 @@ const char* pathFault(const PathList& path) {
     if (path.count() > 1 && path[0].length() == 0) {
         return "starts at the root folder";
     }
+    if (path.last().length() == 0) {
+        return "names no file";
+    }
+    // A component that names no folder of its own is refused here, before
+    // any file of the packet is written, not when its file is reached.
     for (const StringBuffer& component : path) {
         if (component == "..") {
             return "climbs out of the output folder";
         }
     }
-    if (path.last().length() == 0) {
-        return "names no file";
+    for (const StringBuffer& component : path) {
+        if (component == ".") {
+            return "has a component \".\"";
+        }
+        if (component.length() == 0) {
+            return "has an empty component";
+        }
     }
 #ifdef _WIN32
     // Drives, streams, device names and the names Windows would change.

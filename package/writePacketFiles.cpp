@@ -5,16 +5,18 @@
 #include "core/FatalError.h"
 #include "package/checkPacketFiles.h"
 
-std::vector<bool> writePacketFiles(OutputFolder& folder, const PathList& base, ByteSpan resourceData,
-                                   ByteSpan atlasData, const PacketFileList& files, std::string_view packetLabel,
-                                   const std::vector<bool>& mayLeaveOut) {
+void writePacketFiles(OutputFolder& folder, const PathList& base, ByteSpan resourceData, ByteSpan atlasData,
+                      const PacketFileList& files, std::string_view packetLabel, const std::vector<bool>& mayLeaveOut,
+                      std::vector<bool>* leftOut) {
+    if (leftOut != nullptr) {
+        leftOut->assign(files.count(), false);
+    }
     checkPacketFiles(files, resourceData.size(), atlasData.size(), packetLabel);
 
     // The folder is made even for a packet without files.
     if (const auto reason = folder.makeFolder(base)) {
         throw RunAborted({"Cannot Write File : " + OutputFolder::shown(base) + " : " + *reason}, true);
     }
-    std::vector<bool> leftOut(files.count(), false);
     PathList path;
     for (std::uint32_t i = 0; i < files.count(); ++i) {
         const PacketFileEntry& file = files[i];
@@ -22,12 +24,13 @@ std::vector<bool> writePacketFiles(OutputFolder& folder, const PathList& base, B
         path.copyFrom(base);
         path.appendAll(PathList::fromText(file.name.view()));
         if (i < mayLeaveOut.size() && mayLeaveOut[i] && folder.prepareFile(path)) {
-            leftOut[i] = true;
+            if (leftOut != nullptr) {
+                (*leftOut)[i] = true;
+            }
             continue;
         }
         if (const auto reason = folder.writeFile(path, block.subspan(file.offset, file.size))) {
             throw RunAborted({"Cannot Write File : " + OutputFolder::shown(path) + " : " + *reason}, true);
         }
     }
-    return leftOut;
 }

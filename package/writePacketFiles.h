@@ -19,8 +19,9 @@
 // `mayLeaveOut`, when given, marks files (by their place in `files`) that the
 // caller would remove again as soon as it has read them from memory: each is
 // only prepared (OutputFolder::prepareFile) and not written when that allows
-// it. The result marks the files left out; the caller writes any of them it
-// keeps after all.
-std::vector<bool> writePacketFiles(OutputFolder& folder, const PathList& base, ByteSpan resourceData,
-                                   ByteSpan atlasData, const PacketFileList& files,
-                                   std::string_view packetLabel = "packet", const std::vector<bool>& mayLeaveOut = {});
+// it. `leftOut`, when given, is made to mark the files left out, and marks
+// them as they are passed over, so that it holds those left out so far when
+// a later file throws; the caller writes any of them it keeps after all.
+void writePacketFiles(OutputFolder& folder, const PathList& base, ByteSpan resourceData, ByteSpan atlasData,
+                      const PacketFileList& files, std::string_view packetLabel = "packet",
+                      const std::vector<bool>& mayLeaveOut = {}, std::vector<bool>* leftOut = nullptr);

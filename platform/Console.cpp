@@ -1,6 +1,7 @@
 #include "platform/Console.h"
 
 #include <cctype>
+#include <cerrno>
 #include <charconv>
 
 #include "platform/Platform.h"
@@ -11,19 +12,30 @@ Console::Console(std::FILE* in, std::FILE* out, bool interactive)
       startFolder_(platform::currentDirectory().value_or("")) {}
 
 std::string Console::packageName(std::string_view name) const {
-    return toTerminal_ ? printableName(name, '\t') : std::string(name);
+    return shown(name);
 }
 
-void Console::line(std::string_view text) {
-    std::fwrite(text.data(), 1, text.size(), out_);
-    std::fputc('\n', out_);
-    std::fflush(out_);
+std::string Console::shown(std::string_view text) const {
+    return toTerminal_ ? printableName(text, '\t') : std::string(text);
 }
 
-void Console::text(std::string_view text) {
-    std::fwrite(text.data(), 1, text.size(), out_);
-    std::fflush(out_);
+void Console::write(std::string_view text, bool lineEnd) {
+    errno = 0;
+    bool written = std::fwrite(text.data(), 1, text.size(), out_) == text.size();
+    if (written && lineEnd) {
+        written = std::fputc('\n', out_) != EOF;
+    }
+    written = std::fflush(out_) == 0 && written;
+    if (!written && writeError_ == 0) {
+        writeError_ = errno != 0 ? errno : EIO;
+    }
 }
+
+void Console::line(std::string_view text) { write(shown(text), true); }
+
+void Console::text(std::string_view text) { write(shown(text), false); }
+
+void Console::ownLine(std::string_view text) { write(text, true); }
 
 std::optional<std::string> Console::readLine() {
     std::string result;

@@ -14,10 +14,21 @@ public:
     // started in, whatever the current directory is when they are asked.
     Console(std::FILE* in, std::FILE* out, bool interactive);
 
-    // Writes the text and a line end, then flushes.
+    // Writes the text and a line end, then flushes. On a terminal, what the
+    // terminal would act on (see printableName; tabs stay) is shown as \xNN,
+    // so that no name inside any message can move the cursor, clear the
+    // screen or retitle the window; to a file or a pipe the text goes as it
+    // is, as scripts read the transcript.
     void line(std::string_view text);
-    // Writes the text without a line end, then flushes.
+    // Writes the text without a line end, then flushes; escaped as by line.
     void text(std::string_view text);
+    // Writes, as it is, a line made only of the program's own text (the
+    // bell before the unlisted-format question).
+    void ownLine(std::string_view text);
+
+    // The system's error number of the first write or flush that failed;
+    // 0 while every one succeeded.
+    int writeError() const { return writeError_; }
 
     // One line of input without its line end; nothing at end of input.
     std::optional<std::string> readLine();
@@ -36,15 +47,20 @@ public:
     // cannot move the cursor, clear the screen or retitle the window; to a
     // file or a pipe exactly as stored, as scripts read the transcript.
     std::string packageName(std::string_view name) const;
+    // Text as this console shows it: escaped on a terminal (see line).
+    std::string shown(std::string_view text) const;
 
     bool interactive() const { return interactive_; }
     std::FILE* input() const { return in_; }
     const std::string& startFolder() const { return startFolder_; }
 
 private:
+    void write(std::string_view text, bool lineEnd);
+
     std::FILE* in_;
     std::FILE* out_;
     bool interactive_;
     bool toTerminal_;
+    int writeError_ = 0;
     std::string startFolder_;
 };

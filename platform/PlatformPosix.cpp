@@ -98,15 +98,19 @@ void waitForKey(std::FILE* in) {
         raw.c_cc[VMIN] = 1;
         raw.c_cc[VTIME] = 0;
         SavedTerminal& terminal = savedTerminal();
+        bool changed = false;
         {
             const std::lock_guard<std::mutex> hold(terminal.lock);
             terminal.fd = fd;
             terminal.settings = saved;
             terminal.changed = ::tcsetattr(fd, TCSANOW, &raw) == 0;
-            if (!terminal.changed) {
-                (void)std::fgetc(in);
-                return;
-            }
+            changed = terminal.changed;
+        }
+        // Never wait with the lock held: the interruption handler takes it
+        // to give the terminal back before the run ends.
+        if (!changed) {
+            (void)std::fgetc(in);
+            return;
         }
         char key = 0;
         (void)::read(fd, &key, 1);

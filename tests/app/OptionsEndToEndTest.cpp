@@ -365,6 +365,22 @@ TEST_F(Options, ListWithAnUnreadableIndexListsNothing) {
     EXPECT_EQ(result.status, 1);
 }
 
+// As cat and ls do: a listing that cannot be written is an error, said on
+// standard error, with status 1.
+TEST_F(Options, ListToAFullDiskFailsWithAMessage) {
+    if (!fs::exists("/dev/full")) {
+        GTEST_SKIP() << "no /dev/full here";
+    }
+    const fs::path package = write("pack.rsb", samplePlan());
+    const fs::path err = in / "err.txt";
+    const std::string command = shellQuoted(RESUNPACK_BINARY) + " --list " + shellQuoted(package.string()) +
+                                " </dev/null >/dev/full 2>" + shellQuoted(err.string());
+    const int raw = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(raw));
+    EXPECT_EQ(WEXITSTATUS(raw), 1);
+    EXPECT_EQ(readFileText(err), "resunpack: cannot write the listing: No space left on device\n");
+}
+
 // --- several packages ------------------------------------------------------
 
 pw::Package otherPlan() {

@@ -104,8 +104,10 @@ TEST_F(AtlasStage, RepeatedVisitsOfAnUnchangedPacketCostNothingMore) {
     }
     packet.files.push_back(rgbaAtlas("img/a", 0, 10, 64, 64));
     write(amplified::namedByEverySlot(packet, {.width = 64, .height = 64, .format = 0}));
-    // 20 * 1000 + 16384 extracted, 16384 decoded.
-    const BinaryRun result = run({"--max-output", "60000"});
+    // Information.json, then 20 * 1000 + 16384 extracted, 16384 decoded.
+    ASSERT_EQ(run().status, 0);
+    const std::uint64_t description = fs::file_size(out() / "Information.json");
+    const BinaryRun result = run({"--max-output", std::to_string(description + 60000)});
     ASSERT_EQ(result.status, 0) << result.out.substr(result.out.size() - std::min<std::size_t>(result.out.size(), 800));
     EXPECT_EQ(occurrences(result.out, "Now UnPack This PGSR Because it's Included Atlas Resource : Shared\n"), 768U);
     EXPECT_EQ(occurrences(result.out, "\t\tDeCode Finish\n"), 768U);
@@ -131,6 +133,15 @@ pw::Package twoSmallPackets() {
     plan.textures = {{.width = 2, .height = 2, .format = 0}, {.width = 2, .height = 2, .format = 0}};
     plan.groups = {{.name = "G", .slots = {{0, 1, 0}, {1, 2, 0}}}};
     return plan;
+}
+
+pw::Package manyEmptyFilesInEverySlot() {
+    pw::SubGroup packet {.name = "Wide"};
+    for (std::uint32_t i = 0; i < 300; ++i) {
+        packet.files.push_back({.path = "res/empty" + std::to_string(i)});
+    }
+    packet.files.push_back(rgbaAtlas("img/a", 0, 10));
+    return amplified::namedByEverySlot(packet, {.width = 2, .height = 2, .format = 0});
 }
 
 class OutputBudget : public AtlasStage, public testing::WithParamInterface<BudgetCase> {};
@@ -164,17 +175,26 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, OutputBudget,
     testing::Values(BudgetCase {"SameBytesMany", amplified::sameBytesMany, {}, "Extracting the 314572816 bytes of files"},
                     BudgetCase {"HugeEmptyAtlas", amplified::hugeEmptyAtlas, {}, "Decoding the atlas img/big"},
+                    // Information.json counts: a budget below it ends the run before the file is kept.
                     BudgetCase {"LoweredBudget", twoSmallPackets, {"--max-output", "40"},
-                                "budget of 40 bytes"}),
+                                "Writing the description Information.json would take the run past its budget of 40 bytes"},
+                    // One packet of 300 empty files named by 768 slots is described 768 times: 12 MB.
+                    BudgetCase {"DescriptionOfEverySlot", manyEmptyFilesInEverySlot, {"--max-output", "1M"},
+                                "Writing the description Information.json would take the run past its budget of 1048576 bytes"}),
     [](const testing::TestParamInfo<BudgetCase>& testCase) { return std::string(testCase.param.name); });
 
 TEST_F(AtlasStage, ARaisedBudgetLetsTheSameRunFinish) {
     write(twoSmallPackets());
-    const BinaryRun lowered = run({"--max-output", "40"});
+    // The budget counts Information.json first; 40 bytes more fit the first packet alone.
+    ASSERT_EQ(run().status, 0);
+    const std::uint64_t description = fs::file_size(out() / "Information.json");
+    const BinaryRun lowered = run({"--max-output", std::to_string(description + 40)});
+    EXPECT_NE(lowered.out.find("Extracting the 16 bytes of files of subgroup 1 (Second)"), std::string::npos)
+        << lowered.out;
     EXPECT_EQ(lowered.status, 1);
     EXPECT_TRUE(fs::exists(out() / "OutPut" / "img" / "a.png")) << "work within the budget is done";
     EXPECT_FALSE(fs::exists(out() / "Temp" / "img" / "b"));
-    const BinaryRun raised = run({"--max-output", "1K"});
+    const BinaryRun raised = run({"--max-output", std::to_string(description + 64)});
     EXPECT_EQ(raised.status, 0) << raised.out;
     EXPECT_TRUE(fs::exists(out() / "OutPut" / "img" / "b.png"));
 }
@@ -277,7 +297,12 @@ INSTANTIATE_TEST_SUITE_P(
         LeftOutCase {.name = "EarlierFileBelowTheAtlas", .files = {plainFile("img/a/x"), rgbaAtlas("img/a", 0, 10)},
                      .widths = {2}, .prepare = nothingBefore, .status = 1, .keptOnly = {}},
         LeftOutCase {.name = "LaterFileBelowTheAtlas", .files = {rgbaAtlas("img/a", 0, 10), plainFile("img/a/x")},
-                     .widths = {2}, .prepare = nothingBefore, .status = 1, .keptOnly = {}}),
+                     .widths = {2}, .prepare = nothingBefore, .status = 1, .keptOnly = {}},
+        // "z/y" cannot be written below the file "z": the run ends in the
+        // middle of the packet, after the atlas's copy was left out.
+        LeftOutCase {.name = "LaterFileOfThePacketFails",
+                     .files = {rgbaAtlas("img/a", 0, 10), plainFile("z"), plainFile("z/y")}, .widths = {2},
+                     .prepare = nothingBefore, .status = 1, .keptOnly = {}}),
     [](const testing::TestParamInfo<LeftOutCase>& testCase) { return std::string(testCase.param.name); });
 
 // Two atlas entries of one packet name the same file "img/a": the first a

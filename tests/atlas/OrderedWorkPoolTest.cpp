@@ -6,7 +6,10 @@
 #include <memory>
 #include <future>
 #include <mutex>
+#include <memory>
 #include <optional>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "atlas/OrderedWorkPool.h"
@@ -233,3 +236,55 @@ TEST(OrderedWorkPool, HoldsAThirdResidentTaskUntilOneIsLetGo) {
 }
 
 } // namespace
+
+namespace {
+
+// Starts threads as the system would until `failAt` of them exist, then
+// refuses as a system short of threads or address space does.
+OrderedWorkPool::StartThread refusingFrom(unsigned failAt) {
+    return [failAt, started = 0U](std::function<void()> body) mutable {
+        if (started == failAt) {
+            throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+        }
+        ++started;
+        return OrderedWorkPool::startThread(std::move(body));
+    };
+}
+
+} // namespace
+
+// A pool whose threads the system will not all start never hangs: it works
+// with the threads it has, or, having none, says why. Each case runs on a
+// thread of its own so that a hang shows as a failure, not as a stuck test.
+TEST(OrderedWorkPool, ThreadsTheSystemWillNotStartNeverHangTheRun) {
+    struct Case {
+        const char* name;
+        unsigned asked;
+        unsigned failAt;
+        unsigned expectedThreads; // 0: the constructor throws
+    };
+    for (const Case& c : {Case {"the third of four refused", 4, 2, 2}, Case {"the second of two refused", 2, 1, 1},
+                          Case {"the first refused", 3, 0, 0}}) {
+        SCOPED_TRACE(c.name);
+        // Detached, so that a hung pool fails the test instead of stalling it.
+        auto result = std::make_shared<std::promise<unsigned>>();
+        std::future<unsigned> outcome = result->get_future();
+        std::thread([c, result] {
+            try {
+                unsigned threads = 0;
+                {
+                    OrderedWorkPool pool(c.asked, 1000, refusingFrom(c.failAt));
+                    std::promise<void> ran;
+                    pool.submit(0, 1, [&ran](MemoryCharge) { ran.set_value(); });
+                    ran.get_future().wait();
+                    threads = pool.threadCount();
+                }
+                result->set_value(threads);
+            } catch (const std::system_error&) {
+                result->set_value(0U);
+            }
+        }).detach();
+        ASSERT_EQ(outcome.wait_for(10s), std::future_status::ready) << "the pool hangs";
+        EXPECT_EQ(outcome.get(), c.expectedThreads);
+    }
+}

@@ -49,6 +49,34 @@ TEST(WritePackageDescription, MalformedPackageWritesNothing) {
     EXPECT_FALSE(fs::exists(folder.path() / "Information.json"));
 }
 
+// The description counts against the run's output budget as it is written:
+// one byte past the limit writes nothing under the final name and leaves no
+// part of the file behind; at the limit the file is whole.
+TEST(WritePackageDescription, StopsAtItsLimitLeavingNoPartOfTheFile) {
+    const std::string whole = golden("SmallPackage.json");
+    struct Case {
+        const char* name;
+        std::uint64_t limit;
+        bool fits;
+    };
+    for (const Case& c : {Case {"one byte short", whole.size() - 1, false}, Case {"exactly", whole.size(), true},
+                          Case {"far short", 10, false}}) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        OutputFolder out(".");
+        const auto write = [&] {
+            return writePackageDescription(out, StringBuffer::fromBytes("pack\xE9.rsb"), smallPackage(), c.limit);
+        };
+        if (c.fits) {
+            EXPECT_EQ(write(), whole.size());
+            EXPECT_EQ(readFileText(folder.path() / "Information.json"), whole);
+        } else {
+            EXPECT_THROW(write(), DescriptionOverBudget);
+            EXPECT_TRUE(fs::is_empty(folder.path())) << "a part of the description was left";
+        }
+    }
+}
+
 // --- string escapes -------------------------------------------------------------
 
 struct EscapeCase {

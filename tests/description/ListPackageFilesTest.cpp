@@ -19,7 +19,7 @@ PacketFileEntry sized(PacketFileEntry entry, std::uint32_t offset, std::uint32_t
 
 // Two packets: "Pack_A" with a resource file and two atlases, its atlas data
 // compressed; "Sounds" with one resource file, its resource data compressed.
-// "Pack_A" is named by two slots, "Sounds" by none.
+// "Pack_A" is named by two slots, "Sounds" by one.
 PackageRecords samplePackage() {
     PackageRecords records;
     records.textures.append(TextureInfo {99, 99, 0, 0});
@@ -39,6 +39,7 @@ PackageRecords samplePackage() {
     CompositeGroup& g1 = addGroup(records, "G1");
     addSlot(g1, 0, 1, 0);
     addSlot(addGroup(records, "G2"), 0, 2, 0);
+    addSlot(g1, 1, 3, 0);
     return records;
 }
 
@@ -98,6 +99,21 @@ struct Damage {
     void (*apply)(PackageRecords&);
     const char* reasonPart;
 };
+
+// A subgroup that no group names is one unpacking never reaches: the listing
+// leaves it out, so that damage in it refuses neither.
+TEST(ListPackageFiles, LeavesOutSubgroupsNoGroupNamesDamagedOrNot) {
+    for (const unsigned flags : {1U, 5U}) {
+        SCOPED_TRACE(flags);
+        PackageRecords records = samplePackage();
+        records.groups[0].subGroupCount = 1; // drops the slot naming "Sounds"
+        records.packetHeaders[1].compressionFlags = flags;
+        records.packetFileLists[1][0].name = StringBuffer::fromBytes(flags == 5U ? "../x" : "snd/s.txt");
+        EXPECT_EQ(listPackageFiles(records, FileSelection(), nullptr),
+                  (Lines {"Pack_A\tdata/x.txt\t14\tno\t\t\t\t", "Pack_A\timg/a\t16\tyes\t2\t2\t0\t",
+                          "Pack_A\timg\\\\deep/b\t9\tyes\t3\t1\t77\t"}));
+    }
+}
 
 class DamagedPackageList : public testing::TestWithParam<Damage> {};
 

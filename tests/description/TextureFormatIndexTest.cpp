@@ -220,6 +220,24 @@ TEST_P(LoadTextureFormatIndexFailure, AbortsWithoutPause) {
     EXPECT_TRUE(capture.output().starts_with(prompt + "Path : ")) << capture.output();
 }
 
+// A file past the size limit exists: it is named as too large, not as missing.
+// The file is sparse, so it takes no room.
+TEST(LoadTextureFormatIndex, FileBeyondTheSizeLimitIsNamedTooLarge) {
+    TempFolder folder;
+    writeFile(folder.path() / "formats.json", "{}");
+    std::filesystem::resize_file(folder.path() / "formats.json", (std::uintmax_t {64} << 20U) + 1U);
+    ConsoleCapture capture("formats.json\n");
+    try {
+        (void)loadTextureFormatIndex(capture.console(), std::nullopt);
+        FAIL() << "no error raised";
+    } catch (const RunAborted& aborted) {
+        ASSERT_EQ(aborted.lines().size(), 2U);
+        EXPECT_EQ(aborted.lines()[0], "TextureFormat Index Information File : Too Large");
+        EXPECT_NE(aborted.lines()[1].find("larger than 67108864 bytes"), std::string::npos) << aborted.lines()[1];
+        EXPECT_FALSE(aborted.pause());
+    }
+}
+
 const std::string notExist = "TextureFormat Index Information File : Not Exist";
 const std::string formatError = "TextureFormat Index Information File : Format Error";
 

@@ -319,6 +319,37 @@ TEST(ShortOfMemory, EveryLimitEndsWithAMessageNeverASignal) {
     EXPECT_TRUE(someRanShort) << "no limit ran short after the package was read";
 }
 
+// --list of a package the memory does not suffice for, then of a good one:
+// the error goes to standard error naming the stage that ran out, the good
+// package is still listed, and the status is 1.
+TEST(ShortOfMemory, ListingGoesOnWithTheNextPackageAndKeepsErrorsOffItsOutput) {
+    WorkFolder work;
+    writeBytes(work.root() / "wide.rsb", pw::writePackage(wideDescriptionPlan()).bytes);
+    writeBytes(work.root() / "good.rsb", pw::writePackage(smallPlan()).bytes);
+    bool someRanShort = false;
+    for (const int megabytes : {24, 32, 48, 64, 96}) {
+        const std::string command = "cd " + shellQuoted(work.root().string()) + " && ulimit -v " +
+                                    std::to_string(megabytes << 10) + " && exec " + shellQuoted(RESUNPACK_BINARY) +
+                                    " --list wide.rsb good.rsb </dev/null >out.txt 2>err.txt";
+        const int raw = std::system(command.c_str());
+        ASSERT_TRUE(WIFEXITED(raw)) << megabytes << " MiB";
+        const std::string out = readFileText(work.root() / "out.txt");
+        const std::string err = readFileText(work.root() / "err.txt");
+        const std::string context = std::to_string(megabytes) + " MiB:\nout: " + out.substr(0, 300) + "\nerr: " + err;
+        if (err.find("Error: not enough memory for the package") == std::string::npos &&
+            err.find("Error: not enough memory for the listing") == std::string::npos) {
+            continue;
+        }
+        someRanShort = true;
+        EXPECT_EQ(WEXITSTATUS(raw), 1) << context;
+        EXPECT_EQ(out.find("Error"), std::string::npos) << context;
+        EXPECT_EQ(out.find("Now Exit"), std::string::npos) << context;
+        EXPECT_NE(err.find("InPut : "), std::string::npos) << context;
+        EXPECT_NE(out.find("res/R.txt"), std::string::npos) << "the good package was not listed: " << context;
+    }
+    EXPECT_TRUE(someRanShort) << "no limit ran short while listing";
+}
+
 // A package below 4 GiB whose block cannot be had: the run names its size and
 // writes nothing. A sparse file of 512 MiB takes no disk space.
 TEST(ShortOfMemory, PackageBlockThatCannotBeHadIsNamedWithItsSize) {
@@ -362,6 +393,89 @@ TEST(TerminalRun, ShowsControlBytesInNamesEscapedAndAPipeGetsThemAsStored) {
     EXPECT_NE(toPipe.out.find("\t\tImg/A\x1B[31m.ptx\n"), std::string::npos);
 }
 
+// Every message that can carry a name, on a terminal: the name's controls,
+// C0 and C1 alike, arrive as \xNN, whichever line carries them.
+struct NamedMessageCase {
+    const char* name;
+    // Changes the package and prepares the output folder.
+    std::function<void(pw::Package& plan, const fs::path& out)> prepare;
+    std::vector<std::string> extraArguments;
+    std::string expected; // the message, as the terminal shows it
+};
+
+// ESC ] 0 ; ... BEL retitles a window, ESC [ 2 J clears the screen, and
+// U+009B and U+009D are the same two commands as C1 controls.
+const std::string hostileName = "\x1B]0;PWNED\x07\x1B[2J\xC2\x9B" "2J\xC2\x9D" "0;t";
+const std::string hostileShown = "\\x1B]0;PWNED\\x07\\x1B[2J\\xC2\\x9B2J\\xC2\\x9D0;t";
+
+class NamedMessage : public testing::TestWithParam<NamedMessageCase> {};
+
+TEST_P(NamedMessage, ReachesATerminalWithTheNamesControlsEscaped) {
+    WorkFolder work;
+    pw::Package plan = smallPlan();
+    GetParam().prepare(plan, work.out());
+    writeBytes(work.root() / "p.rsb", pw::writePackage(plan).bytes);
+    SpawnSettings settings = work.settings("p.rsb");
+    settings.arguments.insert(settings.arguments.end(), GetParam().extraArguments.begin(),
+                              GetParam().extraArguments.end());
+    settings.terminal = true;
+    const SpawnedRun run = spawnBinary(settings);
+    ASSERT_TRUE(run.exited) << run.out;
+    for (const std::string& forbidden : {std::string("\x1B"), std::string("\x07"), std::string("\xC2\x9B"),
+                                         std::string("\xC2\x9D")}) {
+        EXPECT_EQ(run.out.find(forbidden), std::string::npos) << "a control reached the terminal:\n" << run.out;
+    }
+    EXPECT_NE(run.out.find(GetParam().expected), std::string::npos) << run.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Messages, NamedMessage,
+    testing::Values(
+        NamedMessageCase {"PacketFileCannotBeWritten",
+                          [](pw::Package& plan, const fs::path&) {
+                              plan.subGroups[0].files[0].path = "res/" + hostileName + std::string(260, 'a');
+                          },
+                          {},
+                          "Cannot Write File : Temp/res/" + hostileShown + "aaaa"},
+        NamedMessageCase {"PngCannotBeWritten",
+                          [](pw::Package& plan, const fs::path&) {
+                              // Its copy in "Temp" fits a name's 255 bytes; with ".png" it does not.
+                              plan.subGroups[0].files[1].path =
+                                  "Img/" + hostileName + std::string(253 - hostileName.size(), 'a');
+                          },
+                          {},
+                          "DeCode Failed : cannot write OutPut/Img/" + hostileShown + "aaaa"},
+        NamedMessageCase {"ThingInTheWay",
+                          [](pw::Package& plan, const fs::path& out) {
+                              plan.subGroups[0].files[0].path = "res/" + hostileName;
+                              fs::create_directories(out / "Temp" / "res");
+                              ASSERT_EQ(::mkfifo((out / "Temp" / "res" / hostileName).c_str(), 0600), 0);
+                          },
+                          {},
+                          "Cannot Write File : Temp/res/" + hostileShown + " : "},
+        NamedMessageCase {"DamagedPacketNamed",
+                          [](pw::Package& plan, const fs::path&) {
+                              plan.subGroups[0].name = hostileName;
+                              plan.subGroups[0].files[0].size = 1000000;
+                          },
+                          {},
+                          hostileShown},
+        NamedMessageCase {"Listing",
+                          [](pw::Package& plan, const fs::path&) {
+                              plan.subGroups[0].name = hostileName;
+                              plan.subGroups[0].files[0].path = "res/" + hostileName;
+                          },
+                          {"--list"},
+                          "res/" + hostileShown},
+        NamedMessageCase {"ListingOfADamagedPackage",
+                          [](pw::Package& plan, const fs::path&) {
+                              plan.subGroups[0].name = hostileName;
+                              plan.subGroups[0].files[0].size = 1000000;
+                          },
+                          {"--list"},
+                          hostileShown}),
+    [](const testing::TestParamInfo<NamedMessageCase>& row) { return row.param.name; });
+
 TEST(TerminalRun, InterruptedWhileWaitingForAKeyGetsItsTerminalBack) {
     WorkFolder work;
     SpawnSettings settings;
@@ -379,5 +493,30 @@ TEST(TerminalRun, InterruptedWhileWaitingForAKeyGetsItsTerminalBack) {
     EXPECT_EQ(run.status, 128 + SIGINT) << run.out;
     EXPECT_TRUE(run.terminalEchoes) << "the terminal was left without echo or line mode";
 }
+
+// A terminal that refuses the single-key mode: the wait reads a whole line
+// instead, and Ctrl-C during it still ends the run at once. (A sanitizer's
+// runtime must come first among preloaded libraries, so its builds skip this.)
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+TEST(TerminalRun, InterruptedWhileWaitingForAKeyOnATerminalThatRefusesModesEnds) {
+    WorkFolder work;
+    SpawnSettings settings;
+    settings.folder = work.root();
+    settings.terminal = true;
+    settings.typed = "missing.rsb\n";
+    settings.environment = {std::string("LD_PRELOAD=") + REFUSE_TERMINAL_MODES_LIBRARY};
+    // The lines up to "Now Exit", then time to reach the wait.
+    settings.signalNumber = SIGINT;
+    settings.afterLines = 11;
+    settings.afterMicroseconds = 300000;
+    settings.timeoutSeconds = 10;
+    const SpawnedRun run = spawnBinary(settings);
+    ASSERT_NE(run.out.find("Press any key to continue . . ."), std::string::npos) << run.out;
+    EXPECT_TRUE(run.signalSent);
+    ASSERT_FALSE(run.timedOut) << "Ctrl-C was ignored during the wait:\n" << run.out;
+    ASSERT_TRUE(run.exited) << "ended by signal " << run.signal << "\n" << run.out;
+    EXPECT_EQ(run.status, 128 + SIGINT) << run.out;
+}
+#endif
 
 } // namespace

@@ -36,6 +36,7 @@ struct SpawnSettings {
     // A terminal run: `signalNumber` is sent once the tool has switched echo
     // off (waiting for one key), instead of after some lines.
     bool signalWhenEchoOff = false;
+    std::vector<std::string> environment; // NAME=VALUE settings added for the run
 };
 
 struct SpawnedRun {
@@ -86,6 +87,9 @@ inline SpawnedRun spawnBinary(const SpawnSettings& settings) {
         ::sigprocmask(SIG_SETMASK, &none, nullptr);
         if (::chdir(settings.folder.c_str()) != 0) {
             ::_exit(126);
+        }
+        for (const std::string& setting : settings.environment) {
+            ::putenv(const_cast<char*>(setting.c_str()));
         }
         if (settings.addressSpace) {
             const rlimit limit {*settings.addressSpace, *settings.addressSpace};

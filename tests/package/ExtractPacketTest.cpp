@@ -117,6 +117,13 @@ const DamagedCase damagedCases[] = {
      "the path starts at the root folder"},
     {"path ending in a separator", [](pw::SubGroup& s) { s.files[4].path = "images/"; }, "the path names no file"},
     {"empty path", [](pw::SubGroup& s) { s.files[4].path = ""; }, "the path names no file"},
+    // Found by the list check, before any file of the packet is written.
+    {"path ending in .", [](pw::SubGroup& s) { s.files[4].path = "sub/."; }, "the path has a component \".\""},
+    {"path with . inside", [](pw::SubGroup& s) { s.files[4].path = "sub/./a.ptx"; }, "the path has a component \".\""},
+    {"path ending in ..", [](pw::SubGroup& s) { s.files[4].path = "sub/.."; },
+     "the path climbs out of the output folder"},
+    {"path with an empty component", [](pw::SubGroup& s) { s.files[4].path = "sub//a.ptx"; },
+     "the path has an empty component"},
     {"stored atlas block past the package end", [](pw::SubGroup& s) { s.overrides.atlasDataSize = 1U << 30U; },
      "atlas data at offset"},
     {"compressed resource block past the package end",
