@@ -119,12 +119,16 @@ TEST_F(Gallery, ShowsOnlyTheSelectedAtlasesAndEachPackageHasItsOwn) {
 }
 
 // img/a alone costs 720000 bytes extracted and 720000 of pixels; its
-// thumbnail 256 x 128 x 4 more. A budget of the two alone passes without the
-// gallery and ends the run with it, which still writes the page.
+// thumbnail 256 x 128 x 4 more; Information.json is charged first. A budget
+// of those alone passes without the gallery and ends the run with it, which
+// still writes the page.
 TEST_F(Gallery, ThumbnailsCountAgainstTheBudgetAndAnEarlyEndStillWritesThePage) {
     const fs::path package = write("pack.rsb", galleryPlan());
+    const fs::path probe = folder.path() / "probe";
+    ASSERT_EQ(run({package.string(), "-f", indexPath.string(), "--only", "img/a", "-o", probe.string()}).status, 0);
+    const std::uintmax_t description = fs::file_size(probe / "Information.json");
     const std::vector<std::string> common = {package.string(), "-f", indexPath.string(), "--only", "img/a",
-                                             "--max-output", "1440000"};
+                                             "--max-output", std::to_string(1440000 + description)};
     std::vector<std::string> plain = common;
     plain.insert(plain.end(), {"-o", (folder.path() / "plain").string()});
     EXPECT_EQ(run(plain).status, 0);
