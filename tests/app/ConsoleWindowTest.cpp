@@ -16,24 +16,11 @@
 #include <string>
 
 #include "support/TempFolder.h"
+#include "support/WindowsToolPath.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-// resunpack.exe of the same build: two folders above this test's own.
-fs::path toolPath() {
-    std::wstring own(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = ::GetModuleFileNameW(nullptr, own.data(), static_cast<DWORD>(own.size()));
-        if (length < own.size()) {
-            own.resize(length);
-            break;
-        }
-        own.resize(own.size() * 2);
-    }
-    return fs::path(own).parent_path().parent_path().parent_path() / "resunpack.exe";
-}
 
 // True when a console made for a process here takes input: not so under
 // wine without a display.
@@ -206,7 +193,7 @@ TEST(ConsoleWindow, DroppedPackagesKeepTheirWindowOpenUntilAKey) {
     const TempFolder folder;
     const fs::path first = folder.path() / L"dropped package \u00E9\u56FE.rsb";
     const fs::path second = folder.path() / L"second one.obb";
-    WindowRun run(folder.path(), L"\"" + toolPath().wstring() + L"\" \"" + first.wstring() + L"\" \"" +
+    WindowRun run(folder.path(), L"\"" + windowsToolPath().wstring() + L"\" \"" + first.wstring() + L"\" \"" +
                                      second.wstring() + L"\"");
     ASSERT_TRUE(run.started()) << "error " << ::GetLastError();
     const std::wstring shown = run.screenOnceItShows(closingLine);
@@ -222,7 +209,7 @@ TEST(ConsoleWindow, DroppedPackagesKeepTheirWindowOpenUntilAKey) {
 // From a command prompt, the window is the prompt's: the run ends at once.
 TEST(ConsoleWindow, ARunFromACommandPromptEndsWithoutWaiting) {
     const TempFolder folder;
-    WindowRun run(folder.path(), L"cmd.exe /c \"\"" + toolPath().wstring() + L"\" missing.rsb\"");
+    WindowRun run(folder.path(), L"cmd.exe /c \"\"" + windowsToolPath().wstring() + L"\" missing.rsb\"");
     ASSERT_TRUE(run.started()) << "error " << ::GetLastError();
     ASSERT_TRUE(run.endsWithin(60000)) << fs::path(run.screen()).string();
     EXPECT_EQ(run.status(), 1U);
@@ -237,7 +224,7 @@ TEST(ConsoleWindow, DroppedNamesWithBlanksAndNonAsciiReachTheRun) {
     const fs::path transcript = folder.path() / "console.txt";
     {
         WindowRun run(folder.path(),
-                      L"\"" + toolPath().wstring() + L"\" \"" + first.wstring() + L"\" \"" + second.wstring() + L"\"",
+                      L"\"" + windowsToolPath().wstring() + L"\" \"" + first.wstring() + L"\" \"" + second.wstring() + L"\"",
                       &transcript);
         ASSERT_TRUE(run.started()) << "error " << ::GetLastError();
         ASSERT_TRUE(run.endsWithin(60000)) << "a run with its streams redirected does not wait";

@@ -18,24 +18,11 @@
 
 #include "BulkyPackage.h"
 #include "support/TempFolder.h"
+#include "support/WindowsToolPath.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-// resunpack.exe of the same build: two folders above this test's own.
-fs::path toolPath() {
-    std::wstring own(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = ::GetModuleFileNameW(nullptr, own.data(), static_cast<DWORD>(own.size()));
-        if (length < own.size()) {
-            own.resize(length);
-            break;
-        }
-        own.resize(own.size() * 2);
-    }
-    return fs::path(own).parent_path().parent_path().parent_path() / "resunpack.exe";
-}
 
 struct ToolRun {
     DWORD status = 0;
@@ -70,13 +57,13 @@ ToolRun runTool(const fs::path& folder, const std::wstring& arguments, std::opti
     startup.hStdOutput = output;
     startup.hStdError = output;
     PROCESS_INFORMATION process {};
-    std::wstring command = L"\"" + toolPath().wstring() + L"\" " + arguments;
+    std::wstring command = L"\"" + windowsToolPath().wstring() + L"\" " + arguments;
     const BOOL started = ::CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NEW_CONSOLE,
                                           nullptr, folder.c_str(), &startup, &process);
     ::CloseHandle(output);
     ::CloseHandle(input);
     if (started == 0) {
-        ADD_FAILURE() << "cannot start " << toolPath().string() << ": error " << ::GetLastError();
+        ADD_FAILURE() << "cannot start " << windowsToolPath().string() << ": error " << ::GetLastError();
         return run;
     }
     if (afterLines) {
