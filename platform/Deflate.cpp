@@ -143,43 +143,6 @@ std::uint32_t crc32(std::uint32_t crc, const void* data, std::size_t size) {
     return static_cast<std::uint32_t>(value);
 }
 
-namespace {
-
-// One deflate stream per thread and level, set up on first use, reset for
-// each image and ended when the thread ends: setting one up allocates its
-// window and tables again each time.
-z_stream& deflateStreamFor(int level) {
-    struct Cache {
-        std::array<z_stream, 9> byLevel {};
-        std::array<bool, 9> ready {};
-        Cache() = default;
-        Cache(const Cache&) = delete;
-        Cache& operator=(const Cache&) = delete;
-        ~Cache() {
-            for (std::size_t i = 0; i < byLevel.size(); ++i) {
-                if (ready[i]) {
-                    (void)deflateEnd(&byLevel[i]);
-                }
-            }
-        }
-    };
-    thread_local Cache cache;
-    const auto index = static_cast<std::size_t>(level - 1);
-    z_stream& stream = cache.byLevel[index];
-    if (!cache.ready[index]) {
-        stream = z_stream {};
-        if (deflateInit(&stream, level) != Z_OK) {
-            throw std::bad_alloc();
-        }
-        cache.ready[index] = true;
-    } else if (deflateReset(&stream) != Z_OK) {
-        throw std::logic_error("zlib could not reset a deflate stream");
-    }
-    return stream;
-}
-
-} // namespace
-
 struct Compressor::State {
     int level = Z_DEFAULT_COMPRESSION;
 };
@@ -192,7 +155,27 @@ std::size_t Compressor::zlibBound(std::size_t size) const {
 }
 
 std::size_t Compressor::zlibCompress(const void* in, std::size_t size, void* out, std::size_t room) {
-    z_stream& stream = deflateStreamFor(state_->level);
+    // A stream of this call's own, ended however the call ends. It is not
+    // kept per thread: in the MinGW runtime the destructor of a thread_local
+    // object can run after the thread's storage is gone, which crashed the
+    // worker threads as they ended.
+    struct OwnStream {
+        z_stream stream {};
+        bool ready = false;
+        OwnStream() = default;
+        OwnStream(const OwnStream&) = delete;
+        OwnStream& operator=(const OwnStream&) = delete;
+        ~OwnStream() {
+            if (ready) {
+                (void)deflateEnd(&stream);
+            }
+        }
+    } own;
+    if (deflateInit(&own.stream, state_->level) != Z_OK) {
+        throw std::bad_alloc();
+    }
+    own.ready = true;
+    z_stream& stream = own.stream;
     int status = Z_OK;
     const std::size_t outLeft = runInPieces(stream, in, size, out, room, [&](bool lastInput) {
         status = deflate(&stream, lastInput ? Z_FINISH : Z_NO_FLUSH);

@@ -119,7 +119,13 @@ void filterRows(PixelRows& rows, PngFilter filter) {
     constexpr std::size_t filterCount = 5;
     // Kept by the thread for its next image: a row of zeros above the top
     // row, then room for one filtered row per candidate filter.
+#ifdef _WIN32
+    // Not kept per thread here: in the MinGW runtime the destructor of a
+    // thread_local object can run after the thread's storage is gone.
+    std::vector<std::uint8_t> rowSpace;
+#else
     thread_local std::vector<std::uint8_t> rowSpace;
+#endif
     const std::size_t needed = n + (filter == PngFilter::perRow ? n * filterCount : n);
     if (rowSpace.size() < needed) {
         rowSpace.clear();
@@ -185,7 +191,12 @@ namespace {
 // Images whose compressed data may take up to this many bytes are
 // compressed into a buffer the thread keeps for its next image, larger ones
 // into a buffer of their own.
+#ifdef _WIN32
+// No buffer is kept per thread in the MinGW build (see rowSpace above).
+constexpr std::size_t largestKeptBuffer = 0;
+#else
 constexpr std::size_t largestKeptBuffer = std::size_t {1} << 20U;
+#endif
 
 // A zlib stream of the filtered image, in a buffer with room for the bytes
 // that come before and after the IDAT data. A buffer of its own is of the
