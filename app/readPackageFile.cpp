@@ -4,6 +4,7 @@
 #include <new>
 #include <utility>
 
+#include "core/printableName.h"
 #include "platform/FileSystem.h"
 #include "platform/Interruption.h"
 #include "platform/Platform.h"
@@ -86,7 +87,10 @@ std::optional<PackageFile> readPackageFile(const std::string& path, std::vector<
     if (mayMap && size != 0 && platform::mapFileReadOnly(file.handle, size, package.mapped_) == 0) {
         package.size_ = static_cast<std::size_t>(size);
         watchMappedPackage(package.mapped_, size,
-                           "ResourcePackage : CanNot Read : " + path + " : the file changed while it was read\n" +
+                           // Written from the fault handler, past the console: the
+                           // name is escaped here, as the console would on a terminal.
+                           "ResourcePackage : CanNot Read : " + printableName(path) +
+                               " : the file changed while it was read\n" +
                                "Now Exit\n");
         return package;
     }
