@@ -16,7 +16,7 @@ namespace {
 // A packet path below `folder` with ".png" after its last component.
 PathList pngPathBelow(std::string_view folder, const StringBuffer& name) {
     PathList path = PathList::fromText(folder);
-    path.appendAll(PathList::fromText(name.view()));
+    path.appendSplit(name.view());
     path.last().append(".png");
     return path;
 }

@@ -1,8 +1,10 @@
 #include "atlas/AtlasPlan.h"
 
+#include <functional>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 #include "atlas/OutputBudget.h"
 #include "core/PathList.h"
@@ -21,9 +23,16 @@ namespace {
 // (dotless i, long s) as their ASCII letters.
 std::string sameFileKey(std::string_view name) {
     std::string key;
-    const PathList components = PathList::fromText(name);
-    for (const StringBuffer& component : components) {
-        const std::string_view part = component.view();
+    key.reserve(name.size() + 1U);
+    std::size_t start = 0;
+    while (start <= name.size()) {
+        // Components as PathList cuts them: at '/' and at '\\'.
+        std::size_t end = name.find_first_of("/\\", start);
+        if (end == std::string_view::npos) {
+            end = name.size();
+        }
+        const std::string_view part = name.substr(start, end - start);
+        start = end + 1U;
         if (part.empty() || part == ".") {
             continue;
         }
@@ -199,22 +208,59 @@ private:
                 return;
             }
         }
-        // For each folder key, the last selected file below it.
-        std::unordered_map<std::string_view, std::uint32_t> lastBelow;
+        // For each folder key, the last selected file below it. Folders are
+        // numbered as they are met, one component at a time, so that naming
+        // every folder above a file costs the bytes of its key once, however
+        // deep it lies.
+        struct Step {
+            std::uint32_t parent;
+            std::string_view name;
+            bool operator==(const Step&) const = default;
+        };
+        struct StepHash {
+            std::size_t operator()(const Step& step) const noexcept {
+                return std::hash<std::string_view> {}(step.name) ^
+                       (static_cast<std::size_t>(step.parent) * 0x9E3779B97F4A7C15ULL);
+            }
+        };
+        constexpr std::uint32_t top = 0;
+        constexpr std::uint32_t none = 0xFFFFFFFFU;
+        std::unordered_map<Step, std::uint32_t, StepHash> folders; // (parent, component) -> number
+        std::vector<std::uint32_t> lastBelow {none};                 // by folder number
+        const auto folderNamed = [&](std::uint32_t parent, std::string_view name) {
+            const auto [found, fresh] =
+                folders.try_emplace(Step {parent, name}, static_cast<std::uint32_t>(lastBelow.size()));
+            if (fresh) {
+                lastBelow.push_back(none);
+            }
+            return found->second;
+        };
+        // The number of each file's own key, as a folder's.
+        std::vector<std::uint32_t> keyNumber(files.keys.size(), none);
         for (std::uint32_t e = 0; e < files.keys.size(); ++e) {
             if (!files.selected[e]) {
                 continue;
             }
+            // Keys start with '/' and have a '/' before every component.
             const std::string_view key = files.keys[e];
-            for (std::size_t slash = key.find('/', 1); slash != std::string_view::npos;
-                 slash = key.find('/', slash + 1)) {
-                lastBelow[key.substr(0, slash)] = e;
+            if (key.empty()) {
+                continue; // no component: no folder, and nothing below it
             }
+            std::uint32_t folder = top;
+            std::size_t start = 1;
+            for (std::size_t slash = key.find('/', start); slash != std::string_view::npos;
+                 slash = key.find('/', start)) {
+                folder = folderNamed(folder, key.substr(start, slash - start));
+                lastBelow[folder] = e;
+                start = slash + 1U;
+            }
+            keyNumber[e] = folderNamed(folder, key.substr(start));
         }
         for (PlannedAtlas& atlas : visit.atlases) {
-            const auto below = lastBelow.find(files.keys[atlas.entry]);
+            const std::uint32_t number = keyNumber[atlas.entry];
+            const std::uint32_t below = number == none ? none : lastBelow[number];
             atlas.copyOnlyOnFailure = atlas.format != nullptr && !atlas.sharesItsName &&
-                                      (below == lastBelow.end() || below->second < atlas.entry);
+                                      (below == none || below < atlas.entry);
         }
     }
 

@@ -32,7 +32,7 @@ namespace {
 PathList underFolder(const PathList& folder, const StringBuffer& name) {
     PathList path;
     path.copyFrom(folder);
-    path.appendAll(PathList::fromText(name.view()));
+    path.appendSplit(name.view());
     return path;
 }
 

@@ -1,13 +1,14 @@
 // Writes a generated package and its texture-format index file:
 //   make_bench_package OUTFILE INDEXFILE [--small | --names COUNT | --whole | --tiles |
-//                      --wide COUNT SIDE FORMAT | --filler MIB | --packets COUNT]
+//                      --wide COUNT SIDE FORMAT | --filler MIB | --packets COUNT |
+//                      --deep DEPTH COUNT]
 // Without options the package is the large one the end-to-end benchmark runs
 // on; --small gives a few kilobytes of the same shape with the unusual
 // cases; --names gives a package with COUNT file names; --whole and --tiles
 // one 2048 x 2048 picture as one atlas or as 1,024 atlases of 64 x 64; --wide
 // one packet of COUNT atlases of SIDE x SIDE in FORMAT; --filler about MIB MiB
 // of resource files around one small atlas; --packets COUNT packets of one
-// atlas each.
+// atlas each; --deep COUNT empty files and an atlas DEPTH folders deep.
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -33,7 +34,7 @@ int main(int argc, char** argv) {
     if (argc < 3 || argc > 7) {
         std::fprintf(stderr,
                      "usage: %s OUTFILE INDEXFILE [--small | --names COUNT | --whole | --tiles |"
-                     " --wide COUNT SIDE FORMAT | --filler MIB | --packets COUNT]\n",
+                     " --wide COUNT SIDE FORMAT | --filler MIB | --packets COUNT | --deep DEPTH COUNT]\n",
                      argv[0]);
         return 2;
     }
@@ -53,6 +54,9 @@ int main(int argc, char** argv) {
             plan = makeFillerPlan(std::strtoull(argv[4], nullptr, 10) << 20U);
         } else if (option == "--packets" && argc == 5) {
             plan = makeManyPacketsPlan(static_cast<std::uint32_t>(std::strtoul(argv[4], nullptr, 10)));
+        } else if (option == "--deep" && argc == 6) {
+            plan = makeDeepPlan(static_cast<std::uint32_t>(std::strtoul(argv[4], nullptr, 10)),
+                                static_cast<std::uint32_t>(std::strtoul(argv[5], nullptr, 10)));
         } else if (option.empty()) {
             plan = makeBenchPlan(BenchShape {});
         } else {

@@ -353,6 +353,32 @@ pw::Package makeFillerPlan(std::uint64_t fillerBytes) {
     return plan;
 }
 
+pw::Package makeDeepPlan(std::uint32_t depth, std::uint32_t fileCount) {
+    std::string folder;
+    folder.reserve(2U * static_cast<std::size_t>(depth));
+    for (std::uint32_t level = 0; level < depth; ++level) {
+        folder += "d/";
+    }
+    pw::Package plan;
+    pw::SubGroup sub {.name = "Deep", .compressionFlags = 3};
+    sub.firstTextureIndex = 0;
+    const std::vector<std::uint8_t> picture = paintPicture(32, 32, 9);
+    sub.files.push_back({.path = "top", .type = pw::atlasFile, .data = picture, .atlasIndex = 0, .width = 32,
+                         .height = 32});
+    for (std::uint32_t i = 0; i < fileCount; ++i) {
+        sub.files.push_back({.path = folder + "f" + std::to_string(i)});
+    }
+    sub.files.push_back({.path = folder + "atlas", .type = pw::atlasFile, .data = picture, .atlasIndex = 1,
+                         .width = 32, .height = 32});
+    plan.textures.push_back({.width = 32, .height = 32, .format = 0});
+    plan.textures.push_back({.width = 32, .height = 32, .format = 0});
+    plan.subGroups.push_back(std::move(sub));
+    pw::Group group {.name = "Deep"};
+    group.slots.push_back({.subGroupIndex = 0, .resId = 1});
+    plan.groups.push_back(std::move(group));
+    return plan;
+}
+
 pw::Package makeManyPacketsPlan(std::uint32_t packetCount) {
     pw::Package plan;
     const std::vector<std::uint8_t> picture = paintPicture(32, 32, 5);

@@ -48,6 +48,11 @@ packagewriter::Package makeFillerPlan(std::uint64_t fillerBytes);
 // `packetCount` packets of one small atlas each.
 packagewriter::Package makeManyPacketsPlan(std::uint32_t packetCount);
 
+// One packet of `fileCount` empty files and one small atlas, all `depth`
+// folders deep ("d/d/.../d/fileN"), beside a small atlas at the top: the
+// cost of deep paths, which should grow with the bytes of the names.
+packagewriter::Package makeDeepPlan(std::uint32_t depth, std::uint32_t fileCount);
+
 // The texture-format index file that maps the codes these plans use.
 std::string benchFormatIndex();
 

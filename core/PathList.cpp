@@ -10,15 +10,19 @@ bool isSeparator(char c) { return c == '\\' || c == '/'; }
 } // namespace
 
 PathList& PathList::split(std::string_view text) {
+    clear();
+    return appendSplit(text);
+}
+
+PathList& PathList::appendSplit(std::string_view text) {
     if (text.size() >= std::numeric_limits<std::uint32_t>::max()) {
         throw std::length_error("path longer than 4 GiB");
     }
-    std::uint32_t separators = 0;
+    std::uint64_t separators = 0;
     for (char c : text) {
         separators += isSeparator(c) ? 1U : 0U;
     }
-    clear();
-    slots_.reserve(std::size_t{separators} + 1U);
+    slots_.reserve(std::size_t {count()} + separators + 1U);
 
     std::size_t start = 0;
     for (std::size_t j = 0; j < text.size(); ++j) {

@@ -33,6 +33,9 @@ public:
     PathList& copyFrom(const PathList& other);
     // Appends copies of the other's components, reserving exactly once.
     PathList& appendAll(const PathList& other);
+    // Appends the components of a path text, cut as `split` cuts it, without
+    // an interim list: appendAll(fromText(text)) at half the allocations.
+    PathList& appendSplit(std::string_view text);
     // Puts "~" in front of the last component.
     PathList& prefixLast();
     // Pushes one JSON string per component (an absent component is "").

@@ -22,7 +22,7 @@ void writePacketFiles(OutputFolder& folder, const PathList& base, ByteSpan resou
         const PacketFileEntry& file = files[i];
         const ByteSpan block = file.type == atlasFileType ? atlasData : resourceData;
         path.copyFrom(base);
-        path.appendAll(PathList::fromText(file.name.view()));
+        path.appendSplit(file.name.view());
         if (i < mayLeaveOut.size() && mayLeaveOut[i] && folder.prepareFile(path)) {
             if (leftOut != nullptr) {
                 (*leftOut)[i] = true;

@@ -1,7 +1,10 @@
 #include "platform/OutputFolder.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <functional>
 #include <string_view>
+#include <vector>
 
 #include "core/FatalError.h"
 #include "platform/Interruption.h"
@@ -52,10 +55,35 @@ OutputFolder::OutputFolder(std::string path) : path_(std::move(path)), handle_(p
 }
 
 OutputFolder::~OutputFolder() {
-    for (const auto& [name, folder] : folders_) {
-        platform::closeHandle(folder);
+    for (const std::uint32_t folder : openFolders_) {
+        platform::closeHandle(knownFolders_[folder].handle);
     }
     platform::closeHandle(handle_);
+}
+
+std::size_t OutputFolder::FolderStepHash::operator()(const FolderStep& step) const noexcept {
+    return std::hash<std::string_view> {}(step.name) ^ (static_cast<std::size_t>(step.parent) * 0x9E3779B97F4A7C15ULL);
+}
+
+platform::NativeHandle OutputFolder::handleOf(std::uint32_t folder) const {
+    return folder == outputFolderIndex ? handle_ : knownFolders_[folder].handle;
+}
+
+void OutputFolder::touch(std::uint32_t folder) {
+    if (folder != outputFolderIndex) {
+        openFolders_.splice(openFolders_.begin(), openFolders_, knownFolders_[folder].openPosition);
+    }
+}
+
+void OutputFolder::keepOpen(std::uint32_t folder, platform::NativeHandle handle) {
+    if (openFolders_.size() >= openFolderLimit) {
+        KnownFolder& least = knownFolders_[openFolders_.back()];
+        platform::closeHandle(least.handle);
+        least.handle = platform::noHandle();
+        openFolders_.pop_back();
+    }
+    knownFolders_[folder].handle = handle;
+    knownFolders_[folder].openPosition = openFolders_.insert(openFolders_.begin(), folder);
 }
 
 std::string OutputFolder::shown(const PathList& file) { return std::string(file.join('/').view()); }
@@ -81,45 +109,78 @@ void OutputFolder::refuseInput(const PathList& file, platform::NativeHandle fold
 
 platform::NativeHandle OutputFolder::folderAt(const PathList& file, std::uint32_t count, bool create, int& error) {
     error = 0;
-    platform::NativeHandle folder = handle_;
-    std::string key;
-    for (std::uint32_t i = 0; i < count && i < file.count(); ++i) {
-        const std::string name(file[i].view());
-        if (passedOver(name)) {
-            continue;
-        }
-        if (name == "..") {
+    const std::uint32_t end = std::min(count, file.count());
+    for (std::uint32_t i = 0; i < end; ++i) {
+        if (file[i] == "..") {
             error = EACCES;
             return platform::noHandle();
         }
-        key += '/';
-        key += name;
-        if (const auto known = folders_.find(key); known != folders_.end()) {
-            folder = known->second;
+    }
+    // The folders on the way that the run knows already, found without the
+    // file system; the walk opens from the deepest of them that is open.
+    struct Step {
+        std::uint32_t folder;   // index in knownFolders_, or outputFolderIndex
+        std::uint32_t position; // of its component in `file`
+    };
+    std::vector<Step> known;
+    std::uint32_t folder = outputFolderIndex;
+    std::size_t deepestOpen = 0; // steps in `known` up to the deepest open folder
+    std::uint32_t i = 0;
+    for (; i < end; ++i) {
+        const std::string_view name = file[i].view();
+        if (passedOver(name)) {
+            continue;
+        }
+        const auto step = folderSteps_.find(FolderStep {folder, name});
+        if (step == folderSteps_.end()) {
+            break;
+        }
+        folder = step->second;
+        known.push_back({folder, i});
+        if (knownFolders_[folder].handle != platform::noHandle()) {
+            deepestOpen = known.size();
+        }
+    }
+    const auto openFrom = [&](std::uint32_t parent, std::uint32_t position, platform::NativeHandle& next) {
+        const std::string name(file[position].view());
+        if (const int failure = platform::openFolderAt(handleOf(parent), name, create, next); failure != 0) {
+            int lookError = 0;
+            const platform::EntryKind kind = platform::entryKind(handleOf(parent), name, lookError);
+            if (isUnsafe(kind) && lookError == 0) {
+                refuse(file, position + 1U, kind, true);
+            }
+            error = failure;
+            return false;
+        }
+        return true;
+    };
+    std::uint32_t at = deepestOpen == 0 ? outputFolderIndex : known[deepestOpen - 1U].folder;
+    touch(at);
+    // Known folders closed since: opened again from their parents.
+    for (std::size_t k = deepestOpen; k < known.size(); ++k) {
+        platform::NativeHandle next = platform::noHandle();
+        if (!openFrom(at, known[k].position, next)) {
+            return platform::noHandle();
+        }
+        at = known[k].folder;
+        keepOpen(at, next);
+    }
+    // The rest of the way, new to the run.
+    for (; i < end; ++i) {
+        if (passedOver(file[i].view())) {
             continue;
         }
         platform::NativeHandle next = platform::noHandle();
-        if (const int failure = platform::openFolderAt(folder, name, create, next); failure != 0) {
-            int lookError = 0;
-            const platform::EntryKind kind = platform::entryKind(folder, name, lookError);
-            if (isUnsafe(kind) && lookError == 0) {
-                refuse(file, i + 1U, kind, true);
-            }
-            error = failure;
+        if (!openFrom(at, i, next)) {
             return platform::noHandle();
         }
-        // A bound on what is kept open; a run that spreads its files over
-        // more folders opens them again.
-        if (folders_.size() >= 256U) {
-            for (const auto& [known, handle] : folders_) {
-                platform::closeHandle(handle);
-            }
-            folders_.clear();
-        }
-        folders_.emplace(key, next);
-        folder = next;
+        const auto index = static_cast<std::uint32_t>(knownFolders_.size());
+        knownFolders_.push_back(KnownFolder {at, std::string(file[i].view()), platform::noHandle(), {}});
+        folderSteps_.emplace(FolderStep {at, knownFolders_.back().name}, index);
+        at = index;
+        keepOpen(at, next);
     }
-    return folder;
+    return handleOf(at);
 }
 
 std::optional<std::string> OutputFolder::writeInto(const PathList& file,

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <functional>
+#include <list>
 #include <optional>
+#include <string_view>
 #include <span>
 #include <string>
 #include <unordered_map>
@@ -110,11 +113,40 @@ private:
         platform::FileIdentity identity;
         std::string what;
     };
+    // A folder below the output folder that the run has opened: its parent
+    // (another such folder, or the output folder itself) and its name there.
+    // Its handle is kept open while it is among the folders used last.
+    struct KnownFolder {
+        std::uint32_t parent = 0;
+        std::string name;
+        platform::NativeHandle handle;
+        std::list<std::uint32_t>::iterator openPosition; // in openFolders_, while open
+    };
+    struct FolderStep {
+        std::uint32_t parent = 0;
+        std::string_view name;
+        bool operator==(const FolderStep&) const = default;
+    };
+    struct FolderStepHash {
+        std::size_t operator()(const FolderStep& step) const noexcept;
+    };
+    static constexpr std::uint32_t outputFolderIndex = 0xFFFFFFFFU;
+    // Folders kept open at most; a run that spreads its files over more
+    // folders opens the ones used least lately again when it needs them.
+    static constexpr std::size_t openFolderLimit = 256;
+
+    platform::NativeHandle handleOf(std::uint32_t folder) const;
+    void keepOpen(std::uint32_t folder, platform::NativeHandle handle);
+    void touch(std::uint32_t folder);
+
     std::vector<ProtectedFile> protected_;
     std::string path_;
     platform::NativeHandle handle_;
-    // Folders below the output folder opened so far, by their path: a packet
-    // writes thousands of files into a few folders.
-    std::unordered_map<std::string, platform::NativeHandle> folders_;
+    // Every folder opened so far, found by (parent, name): a lookup hashes
+    // one component, so a path costs the bytes of its names however deep it
+    // goes. A deque keeps the names where the steps' views point.
+    std::deque<KnownFolder> knownFolders_;
+    std::unordered_map<FolderStep, std::uint32_t, FolderStepHash> folderSteps_;
+    std::list<std::uint32_t> openFolders_; // used last first
     std::uint64_t temporaryCount_ = 0;
 };

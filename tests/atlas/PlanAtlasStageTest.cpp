@@ -92,6 +92,15 @@ INSTANTIATE_TEST_SUITE_P(
         CopyCase {.name = "LaterFileBelow",
                   .files = {atlasFile("img/a", 0), resourceFile("img/a/x"), atlasFile("img/b", 1)},
                   .textureFormats = {0, 0}, .expected = {false, true}},
+        // Below it under another spelling of the same folders.
+        CopyCase {.name = "LaterFileBelowSpelledOtherwise",
+                  .files = {atlasFile("deep/img/a", 0), resourceFile("DEEP\\.\\img//A/x/y"), atlasFile("img/b", 1)},
+                  .textureFormats = {0, 0}, .expected = {false, true}},
+        // A name that only begins like the atlas's is beside it, not below.
+        CopyCase {.name = "LaterFileBeside",
+                  .files = {atlasFile("img/a", 0), resourceFile("img/ab/x"), resourceFile("img/a.x"),
+                            atlasFile("img/b", 1)},
+                  .textureFormats = {0, 0}, .expected = {true, true}},
         CopyCase {.name = "EarlierFileBelow", .files = {resourceFile("img/a/x"), atlasFile("img/a", 0)},
                   .textureFormats = {0}, .expected = {true}},
         CopyCase {.name = "Selected",

@@ -159,6 +159,57 @@ TEST(OutputFolder, PathsLongerThanTheOldWindowsLimitAreWrittenAndRead) {
     EXPECT_FALSE(hasTemporaryLeftover(folder.path()));
 }
 
+// Folders are opened once and kept by what they are, not found again by
+// their names: a file written into a folder 300 levels deep after its
+// top folder was moved goes where the first one went. (Finding every level
+// again by name for every file made a deep package cost the square of its
+// depth.)
+TEST(OutputFolder, ADeepFolderIsOpenedOnceForAllItsFiles) {
+#ifdef _WIN32
+    if (underWine()) {
+        GTEST_SKIP() << "wine opens no path longer than MAX_PATH";
+    }
+#endif
+    TempFolder folder;
+    std::string deep;
+    for (int level = 0; level < 300; ++level) {
+        deep += "d/";
+    }
+    OutputFolder output((folder.path() / "out").string());
+    ASSERT_EQ(output.writeFile(PathList::fromText(deep + "first"), bytesOf(content)), std::nullopt);
+    fs::rename(folder.path() / "out/d", folder.path() / "out/moved");
+    ASSERT_EQ(output.writeFile(PathList::fromText(deep + "second"), bytesOf(content)), std::nullopt);
+    const fs::path moved = folder.path() / "out/moved" / deep.substr(2);
+    EXPECT_TRUE(fs::is_regular_file(moved / "first"));
+    EXPECT_TRUE(fs::is_regular_file(moved / "second"));
+    EXPECT_FALSE(fs::exists(folder.path() / "out/d"));
+}
+
+// More folders than are kept open: those closed meanwhile are opened again
+// from their parents, and every file lands where its path says.
+TEST(OutputFolder, FoldersClosedForOthersAreOpenedAgain) {
+    TempFolder folder;
+    OutputFolder output((folder.path() / "out").string());
+    const auto pathOf = [](int i, const char* file) {
+        return PathList::fromText("a" + std::to_string(i) + "/x/" + file);
+    };
+    for (int i = 0; i < 400; ++i) {
+        ASSERT_EQ(output.writeFile(pathOf(i, "f"), bytesOf(content)), std::nullopt);
+    }
+    for (int i = 0; i < 400; i += 7) {
+        ASSERT_EQ(output.writeFile(pathOf(i, "g"), bytesOf({static_cast<std::uint8_t>('0' + i % 10)})),
+                  std::nullopt);
+        std::vector<std::uint8_t> bytes;
+        ASSERT_EQ(output.readFile(pathOf(i, "f"), 100, bytes), std::nullopt);
+        EXPECT_EQ(bytes, content);
+    }
+    for (int i = 0; i < 400; i += 7) {
+        EXPECT_EQ(readFileText(folder.path() / "out" / ("a" + std::to_string(i)) / "x/g"),
+                  std::string(1, static_cast<char>('0' + i % 10)));
+    }
+    EXPECT_EQ(treeOf(folder.path() / "out").size(), 400U * 3U + 400U / 7U + 1U);
+}
+
 // What the atlas stage's same-file rule is for: on Windows two names that
 // differ only in letter case are one file, the later write replacing the
 // earlier, and not only for ASCII letters (which is why the rule takes every
