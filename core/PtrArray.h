@@ -8,9 +8,10 @@
 #include <vector>
 
 // A list of owned elements. Slots hold owning pointers, so elements keep their
-// address while the list grows. Capacity is always exact: a sized list has
-// exactly its count of slots, and an append onto a full list grows it by one
-// slot. Copies are deep.
+// address while the list grows. A sized list has exactly its count of slots,
+// and a reserved one at least what was reserved; an append onto a full list
+// grows it geometrically, so that n appends cost time linear in n whether or
+// not the count was known. Copies are deep.
 template <typename T>
 class PtrArray {
 public:
@@ -40,14 +41,11 @@ public:
     // Room for n slots (exactly n when the list has fewer), count unchanged.
     void reserve(std::uint32_t n) { slots_.reserve(n); }
 
-    // Appends a default element, growing by exactly one slot when full.
+    // Appends a default element, growing the slots geometrically when full.
     T& append() { return append(T{}); }
     T& append(T value) {
         if (slots_.size() >= std::numeric_limits<std::uint32_t>::max()) {
             throw std::length_error("list longer than 4 Gi elements");
-        }
-        if (slots_.size() == slots_.capacity()) {
-            slots_.reserve(slots_.size() + 1U);
         }
         slots_.push_back(std::make_unique<T>(std::move(value)));
         return *slots_.back();

@@ -42,6 +42,13 @@ TEST_P(SplitJoin, SplitsAtBothSeparatorsAndJoinsWithThePlatformOne) {
         EXPECT_FALSE(component.isAbsent()) << "every split component has a block";
     }
     EXPECT_EQ(std::string(list.join().view()), withSeparator(c.joined));
+
+    // Cut onto the end of a list, the same components follow it.
+    PathList appended = PathList::fromText("Temp");
+    appended.appendSplit(c.text);
+    std::vector<std::string> expected = {"Temp"};
+    expected.insert(expected.end(), c.parts.begin(), c.parts.end());
+    EXPECT_EQ(components(appended), expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
