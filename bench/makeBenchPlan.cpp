@@ -89,9 +89,15 @@ std::vector<std::uint8_t> resourceBytes(std::uint32_t size, std::uint64_t& state
     out.reserve(size);
     if (nextRandom(state) % 2U == 0) {
         while (out.size() < size) {
-            const std::string line = "{\"id\": " + std::to_string(nextRandom(state) % 100000U) +
-                                     ", \"frame\": [" + std::to_string(nextRandom(state) % 2048U) + ", " +
-                                     std::to_string(nextRandom(state) % 2048U) + "], \"scale\": 1.0},\n";
+            // Drawn one statement at a time: the compiler may evaluate the
+            // operands of a chain of string + in any order (GCC goes right to
+            // left on x86-64, left to right on aarch64), and every build must
+            // write the same bytes. This is the order the x86-64 build took.
+            const std::uint64_t frameY = nextRandom(state) % 2048U;
+            const std::uint64_t frameX = nextRandom(state) % 2048U;
+            const std::uint64_t id = nextRandom(state) % 100000U;
+            const std::string line = "{\"id\": " + std::to_string(id) + ", \"frame\": [" + std::to_string(frameX) +
+                                     ", " + std::to_string(frameY) + "], \"scale\": 1.0},\n";
             out.insert(out.end(), line.begin(), line.end());
         }
         out.resize(size);

@@ -125,9 +125,19 @@ DrawnSheet glyphSheet(const char* kind, std::uint32_t width, std::uint32_t heigh
                 return std::array<double, 2> {cx + marginX + (cellW - 2 * marginX) * i / 2.0,
                                               cy + marginY + (cellH - 2 * marginY) * j / 3.0};
             };
+            // Each lattice point drawn in its own statement: the order in
+            // which a call's arguments are evaluated differs between targets
+            // (GCC: right to left on x86-64, left to right on aarch64), and
+            // every build must paint the same sheet. Row before column, the
+            // order the x86-64 build took.
+            const auto latticePoint = [&] {
+                const int j = between(state, 0, 3);
+                const int i = between(state, 0, 2);
+                return point(i, j);
+            };
             for (int s = 0; s < count; ++s) {
-                const auto a = point(between(state, 0, 2), between(state, 0, 3));
-                const auto b = point(between(state, 0, 2), between(state, 0, 3));
+                const auto a = latticePoint();
+                const auto b = latticePoint();
                 strokes.push_back({a[0], a[1], b[0], b[1]});
             }
             const auto distance = [&](double px, double py, double halfWidth) {
