@@ -239,6 +239,27 @@ TEST(LoadTextureFormatIndex, FileBeyondTheSizeLimitIsNamedTooLarge) {
 }
 
 const std::string notExist = "TextureFormat Index Information File : Not Exist";
+
+// On Windows no file can have a name holding '|': the second line says why
+// the file is not there. Elsewhere it is an ordinary name, here of no file.
+TEST(LoadTextureFormatIndex, ANameWithACharacterWindowsDoesNotAllow) {
+    TempFolder folder;
+    const std::string path = (folder.path() / "for|mats.json").string();
+    try {
+        (void)readTextureFormatIndexFile(path);
+        FAIL() << "no error raised";
+    } catch (const RunAborted& aborted) {
+#ifdef _WIN32
+        EXPECT_EQ(aborted.lines(),
+                  (std::vector<std::string> {notExist, "\t" + path +
+                                                           " : the name holds '|', a character Windows does not "
+                                                           "allow in file names"}));
+#else
+        EXPECT_EQ(aborted.lines(), std::vector<std::string> {notExist});
+#endif
+        EXPECT_FALSE(aborted.pause());
+    }
+}
 const std::string formatError = "TextureFormat Index Information File : Format Error";
 
 INSTANTIATE_TEST_SUITE_P(
