@@ -380,9 +380,11 @@ struct DisallowedCase {
 
 class DisallowedCharacter : public testing::TestWithParam<DisallowedCase> {};
 
+#ifdef _WIN32
 std::string disallowedReason(const char* shownCharacter) {
     return std::string("the name holds '") + shownCharacter + "', a character Windows does not allow in file names";
 }
+#endif
 
 TEST_P(DisallowedCharacter, IsNamedAsTheReasonOnWindowsOnly) {
     TempFolder folder;
