@@ -72,6 +72,9 @@ std::optional<PackageFile> readPackageFile(const std::string& path, std::vector<
         if (error == ENOENT || error == ENOTDIR) {
             return fail(failureLines, {"File Is Not Exist "});
         }
+        if (const std::optional<std::string> disallowed = platform::disallowedNameReason(error, path)) {
+            return fail(failureLines, {"ResourcePackage : CanNot Read : " + path + " : " + *disallowed});
+        }
         return fail(failureLines, {"ResourcePackage : CanNot Read : " + path + " : " +
                                    (error == EISDIR   ? std::string("is a folder, not a package file")
                                     : error == EINVAL ? std::string("is not a regular file")

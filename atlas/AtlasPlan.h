@@ -8,7 +8,7 @@
 
 #include "texture/PixelFormat.h"
 #include "core/FileSelection.h"
-#include "description/FormatEntry.h"
+#include "description/TextureFormatIndex.h"
 #include "package/PackageRecords.h"
 
 // One atlas of a packet visit, in the packet's file-list order.

@@ -7,7 +7,7 @@
 
 #include "texture/PixelRows.h"
 #include "core/Bytes.h"
-#include "description/FormatEntry.h"
+#include "description/TextureFormatIndex.h"
 #include "package/PackageRecords.h"
 
 // A benchmark package read whole, with its records and its index file.

@@ -2,7 +2,6 @@
 
 #include <cstdint>
 
-#include "core/PtrArray.h"
 #include "core/StringBuffer.h"
 
 // One element of the texture-format index file: a format code and the name
@@ -11,6 +10,3 @@ struct FormatEntry {
     StringBuffer name;                 // absent when the element has no "TextureFormat" string
     std::uint32_t index = 0xFFFFFFFFU; // 0xFFFFFFFF when "Index" is not an unsigned 32-bit integer
 };
-
-// The index file's entries in file order.
-using TextureFormatIndex = PtrArray<FormatEntry>;

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/FileSelection.h"
-#include "description/FormatEntry.h"
+#include "description/TextureFormatIndex.h"
 #include "package/PackageRecords.h"
 
 // The package's files as the --list run prints them: one line per file of

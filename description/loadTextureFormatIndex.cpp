@@ -2,6 +2,7 @@
 
 #include "core/FatalError.h"
 #include "platform/FileSystem.h"
+#include "platform/windowsName.h"
 #include "description/parseTextureFormatIndex.h"
 
 namespace {
@@ -31,6 +32,11 @@ TextureFormatIndex readTextureFormatIndexFile(const std::string& path) {
         if (reason.starts_with("larger than ")) {
             // It exists: saying it does not would send the user looking for the wrong fault.
             throw RunAborted({"TextureFormat Index Information File : Too Large", "\t" + path + " is " + reason},
+                             false);
+        }
+        if (reason.starts_with(disallowedCharacterReasonStart)) {
+            // No such file can be made on Windows: the name is what to mend.
+            throw RunAborted({"TextureFormat Index Information File : Not Exist", "\t" + path + " : " + reason},
                              false);
         }
         throw RunAborted({"TextureFormat Index Information File : Not Exist"}, false);

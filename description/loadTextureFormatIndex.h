@@ -4,7 +4,7 @@
 #include <string>
 
 #include "platform/Console.h"
-#include "description/FormatEntry.h"
+#include "description/TextureFormatIndex.h"
 
 // Asks for the texture-format index file ("Please Choose TextureFormat Index
 // Information File", then the file choice with `givenPath` as the answer when

@@ -82,6 +82,9 @@ std::optional<std::string> readWholeFile(const std::string& path, std::uint64_t 
     platform::NativeHandle file = platform::noHandle();
     std::uint64_t size = 0;
     if (const int error = platform::openRegularFilePath(path, file, size); error != 0) {
+        if (std::optional<std::string> disallowed = platform::disallowedNameReason(error, path)) {
+            return fail(std::move(*disallowed));
+        }
         return fail(error == EINVAL ? std::string("not a regular file") : platform::errorText(error));
     }
     struct Closer {

@@ -34,6 +34,15 @@ bool namesAFile(const PathList& file) {
     return file.count() != 0 && !passedOver(file.last().view()) && file.last() != "..";
 }
 
+// The system's reason for a failure at `file`, or, where Windows refused a
+// name for a character it does not allow, that character.
+std::string reasonAt(int error, const PathList& file) {
+    if (std::optional<std::string> disallowed = platform::disallowedNameReason(error, OutputFolder::shown(file))) {
+        return std::move(*disallowed);
+    }
+    return platform::errorText(error);
+}
+
 bool isUnsafe(platform::EntryKind kind) {
     using platform::EntryKind;
     return kind == EntryKind::link || kind == EntryKind::fifo || kind == EntryKind::device ||
@@ -50,7 +59,10 @@ void FileSink::write(std::span<const std::uint8_t> bytes) {
 
 OutputFolder::OutputFolder(std::string path) : path_(std::move(path)), handle_(platform::noHandle()) {
     if (const int error = platform::openFolderPath(path_, handle_); error != 0) {
-        throw RunAborted({"Output Folder : CanNot Enter " + path_ + " : " + platform::errorText(error)}, true);
+        const std::optional<std::string> disallowed = platform::disallowedNameReason(error, path_);
+        throw RunAborted(
+            {"Output Folder : CanNot Enter " + path_ + " : " + (disallowed ? *disallowed : platform::errorText(error))},
+            true);
     }
 }
 
@@ -191,7 +203,7 @@ std::optional<std::string> OutputFolder::writeInto(const PathList& file,
     int error = 0;
     const platform::NativeHandle folder = parentOf(file, true, error);
     if (error != 0) {
-        return platform::errorText(error);
+        return reasonAt(error, file);
     }
     const std::string finalName(file.last().view());
     int lookError = 0;
@@ -231,7 +243,7 @@ std::optional<std::string> OutputFolder::writeInto(const PathList& file,
         }
         error = inProgress.finish([&] { return platform::replaceAt(folder, temporaryName, finalName); });
         if (error != 0) {
-            return platform::errorText(error);
+            return reasonAt(error, file);
         }
         return std::nullopt;
     }
@@ -283,12 +295,15 @@ std::optional<std::string> OutputFolder::readFile(const PathList& file, std::uin
     int error = 0;
     const platform::NativeHandle folder = parentOf(file, false, error);
     if (error != 0) {
-        return platform::errorText(error);
+        return reasonAt(error, file);
     }
     platform::NativeHandle handle = platform::noHandle();
     std::uint64_t size = 0;
     error = platform::openRegularFileAt(folder, std::string(file.last().view()), handle, size);
     if (error != 0) {
+        if (std::optional<std::string> disallowed = platform::disallowedNameReason(error, shown(file))) {
+            return std::move(*disallowed);
+        }
         int lookError = 0;
         const platform::EntryKind kind = platform::entryKind(folder, std::string(file.last().view()), lookError);
         if (kind != platform::EntryKind::file && kind != platform::EntryKind::missing && lookError == 0) {
@@ -335,7 +350,7 @@ std::optional<std::string> OutputFolder::makeFolder(const PathList& folder) {
     int error = 0;
     (void)folderAt(folder, folder.count(), true, error);
     if (error != 0) {
-        return platform::errorText(error);
+        return reasonAt(error, folder);
     }
     return std::nullopt;
 }

@@ -79,6 +79,12 @@ void returnLargeBlocksPromptly();
 void restoreTerminal() noexcept;
 // The text the system gives for an error number.
 std::string errorText(int errorNumber);
+// Windows refuses a name holding a character it does not allow in file
+// names with the same error (EINVAL) as other invalid names; given that
+// error and the path or name it came from, the reason naming the character
+// (windowsName.h). Nothing for any other error or path, and always nothing
+// on POSIX, where such names are valid.
+std::optional<std::string> disallowedNameReason(int errorNumber, std::string_view path);
 
 // ---- Files and folders relative to an open folder --------------------------
 

@@ -143,6 +143,8 @@ void returnLargeBlocksPromptly() {
 
 std::string errorText(int errorNumber) { return std::strerror(errorNumber); }
 
+std::optional<std::string> disallowedNameReason(int /*errorNumber*/, std::string_view /*path*/) { return std::nullopt; }
+
 NativeHandle noHandle() noexcept { return -1; }
 
 void closeHandle(NativeHandle handle) noexcept {

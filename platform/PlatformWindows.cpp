@@ -496,6 +496,13 @@ std::string errorText(int errorNumber) {
     return std::strerror(errorNumber);
 }
 
+std::optional<std::string> disallowedNameReason(int errorNumber, std::string_view path) {
+    if (errorNumber != EINVAL) {
+        return std::nullopt;
+    }
+    return disallowedWindowsCharacter(path);
+}
+
 NativeHandle noHandle() noexcept { return INVALID_HANDLE_VALUE; }
 
 void closeHandle(NativeHandle handle) noexcept {

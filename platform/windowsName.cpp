@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "core/printableName.h"
+
 namespace {
 
 char upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
@@ -113,6 +115,25 @@ const char* windowsNameFault(std::string_view component) {
         return "is a device name on Windows";
     }
     return nullptr;
+}
+
+std::optional<std::string> disallowedWindowsCharacter(std::string_view path) {
+    if (path.starts_with("\\\\?\\") || path.starts_with("\\\\.\\")) {
+        path.remove_prefix(4);
+    }
+    const bool drive = path.size() >= 2 && path[1] == ':' &&
+                       ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+    if (drive) {
+        path.remove_prefix(2);
+    }
+    // All of them are ASCII, so no byte of a longer UTF-8 sequence is one.
+    for (const char c : path) {
+        if (static_cast<unsigned char>(c) < 0x20U || std::string_view("<>:\"|?*").find(c) != std::string_view::npos) {
+            return std::string(disallowedCharacterReasonStart) + printableName(std::string_view(&c, 1)) +
+                   "', a character Windows does not allow in file names";
+        }
+    }
+    return std::nullopt;
 }
 
 std::u16string windowsNameOf(std::string_view bytes) {

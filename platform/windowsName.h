@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -19,8 +20,20 @@
 // passed over by the file layer and are not refused here. Characters that
 // Windows forbids in names (control bytes, < > " | ? *) are not refused
 // here either: they mean nothing else, and the system refuses to create
-// such a file, which ends that one file's write with the system's reason.
+// such a file, which ends that one file's write with the reason
+// disallowedWindowsCharacter gives.
 const char* windowsNameFault(std::string_view component);
+
+// When a name in `path` holds a character Windows does not allow in file
+// names (the control characters U+0000 to U+001F and < > : " | ? *), the
+// reason to give for it, naming the first such character as the console
+// shows names (printableName): "the name holds '<', a character Windows does
+// not allow in file names". Nothing when there is none. '/' and '\\'
+// separate names; a leading drive ("C:") and the "\\?\" and "\\.\"
+// prefixes are no names.
+std::optional<std::string> disallowedWindowsCharacter(std::string_view path);
+// How that reason starts, for callers that are handed it as a text.
+inline constexpr std::string_view disallowedCharacterReasonStart = "the name holds '";
 
 // The UTF-16 name for the bytes of a name: the bytes read as UTF-8 when they
 // are valid UTF-8 (shortest forms, no surrogates, nothing above U+10FFFF),

@@ -4,7 +4,7 @@
 #include <optional>
 #include <stdexcept>
 
-#include "description/FormatEntry.h"
+#include "description/TextureFormatIndex.h"
 #include "description/findFormatEntry.h"
 #include "description/parseTextureFormatIndex.h"
 
@@ -13,11 +13,12 @@ void exerciseTextureFormatIndex(std::string_view contents) {
     if (!table) {
         return;
     }
-    // Looking up every listed code must find an entry with that code.
+    // The table holds one entry per code: looking up each entry's code must
+    // find that very entry.
     for (const FormatEntry& entry : *table) {
         const FormatEntry* found = findFormatEntry(*table, entry.index);
-        if (found == nullptr || found->index != entry.index) {
-            throw std::logic_error("a listed format code is not found");
+        if (found != &entry) {
+            throw std::logic_error("a listed format code is not found, or not as its first entry");
         }
         (void)found->name.view().size();
     }

@@ -69,6 +69,33 @@ TEST(ReadPackageFile, GivesTheFilesBytesMappedOrRead) {
     }
 }
 
+// A package path with a character Windows does not allow in file names: on
+// Windows the reason names that character (as the console shows names), not
+// "is not a regular file"; elsewhere it is an ordinary name.
+TEST(ReadPackageFile, ANameWithACharacterWindowsDoesNotAllow) {
+    const TempFolder folder;
+    struct Case {
+        const char* name;
+        const char* shown;
+    };
+    for (const Case& c : {Case {"a<b.rsb", "<"}, Case {"a>b.rsb", ">"}, Case {"a|b.rsb", "|"},
+                          Case {"why?.rsb", "?"}, Case {"all*.rsb", "*"}, Case {"q\"uote.rsb", "\""},
+                          Case {"tab\t.rsb", "\\x09"}, Case {"sub|dir/p.rsb", "|"}}) {
+        SCOPED_TRACE(c.name);
+        const std::string path = (folder.path() / c.name).string();
+        std::vector<std::string> failureLines;
+        const std::optional<PackageFile> package = readPackageFile(path, failureLines);
+        EXPECT_FALSE(package.has_value());
+#ifdef _WIN32
+        EXPECT_EQ(failureLines, std::vector<std::string> {"ResourcePackage : CanNot Read : " + path +
+                                                          " : the name holds '" + c.shown +
+                                                          "', a character Windows does not allow in file names"});
+#else
+        EXPECT_EQ(failureLines, std::vector<std::string> {"File Is Not Exist "});
+#endif
+    }
+}
+
 #ifndef _WIN32
 // A package that shrinks while it is mapped: the read that faults ends the
 // process with status 1 and one clean line, and the output file in progress

@@ -46,9 +46,7 @@ PackageRecords samplePackage() {
 TextureFormatIndex formatsOf(std::initializer_list<std::pair<std::uint32_t, const char*>> entries) {
     TextureFormatIndex formats;
     for (const auto& [code, name] : entries) {
-        FormatEntry& entry = formats.append();
-        entry.index = code;
-        entry.name = StringBuffer::fromBytes(name);
+        formats.add(FormatEntry {.name = StringBuffer::fromBytes(name), .index = code});
     }
     return formats;
 }

@@ -420,4 +420,74 @@ TEST(OutputFolderOpen, GivesTheReasonTheFolderCouldNotBeMade) {
     }
 }
 
+// Windows refuses names holding < > : " | ? * or a control character with
+// the same error as any invalid name; the reason says which character (as
+// the console shows names). Elsewhere such names are ordinary names.
+struct DisallowedCase {
+    const char* name;
+    const char* path; // below the output folder
+    const char* shownCharacter;
+};
+
+class DisallowedCharacter : public testing::TestWithParam<DisallowedCase> {};
+
+#ifdef _WIN32
+std::string disallowedReason(const char* shownCharacter) {
+    return std::string("the name holds '") + shownCharacter + "', a character Windows does not allow in file names";
+}
+#endif
+
+TEST_P(DisallowedCharacter, IsNamedAsTheReasonOnWindowsOnly) {
+    TempFolder folder;
+    OutputFolder output((folder.path() / "out").string());
+    const PathList file = PathList::fromText(GetParam().path);
+    const std::optional<std::string> written = output.writeFile(file, bytesOf(content));
+    const PathList folderPath = PathList::fromText(std::string("made/") + GetParam().path);
+    const std::optional<std::string> made = output.makeFolder(folderPath);
+#ifdef _WIN32
+    EXPECT_EQ(written, disallowedReason(GetParam().shownCharacter));
+    EXPECT_EQ(made, disallowedReason(GetParam().shownCharacter));
+    std::vector<std::uint8_t> bytes;
+    EXPECT_EQ(output.readFile(file, 100, bytes), disallowedReason(GetParam().shownCharacter));
+    // Not even the temporary file the write began with is left.
+    for (const auto& entry : fs::recursive_directory_iterator(folder.path() / "out")) {
+        EXPECT_FALSE(entry.is_regular_file()) << entry.path();
+    }
+#else
+    EXPECT_EQ(written, std::nullopt);
+    EXPECT_EQ(made, std::nullopt);
+    std::vector<std::uint8_t> bytes;
+    EXPECT_EQ(output.readFile(file, 100, bytes), std::nullopt);
+    EXPECT_EQ(bytes, content);
+#endif
+}
+
+INSTANTIATE_TEST_SUITE_P(Characters, DisallowedCharacter,
+                         testing::Values(DisallowedCase {"Less", "a<b.png", "<"},
+                                         DisallowedCase {"Greater", "sub/b>.png", ">"},
+                                         DisallowedCase {"Quote", "q\"uote.png", "\""},
+                                         DisallowedCase {"Bar", "a|b/c.png", "|"},
+                                         DisallowedCase {"Question", "why?.png", "?"},
+                                         DisallowedCase {"Star", "sub/*", "*"},
+                                         DisallowedCase {"ControlByte", "bell\x07.png", "\\x07"},
+                                         DisallowedCase {"FirstOfTwo", "d/x*y<z.png", "*"}),
+                         [](const testing::TestParamInfo<DisallowedCase>& row) { return row.param.name; });
+
+TEST(OutputFolderOpen, NamesACharacterWindowsDoesNotAllow) {
+    TempFolder folder;
+    const std::string path = (folder.path() / "o|ut").string();
+#ifdef _WIN32
+    try {
+        OutputFolder output(path);
+        FAIL() << "no error raised";
+    } catch (const RunAborted& aborted) {
+        EXPECT_EQ(aborted.lines(), std::vector<std::string> {"Output Folder : CanNot Enter " + path + " : " +
+                                                              disallowedReason("|")});
+    }
+#else
+    OutputFolder output(path);
+    EXPECT_TRUE(fs::is_directory(path));
+#endif
+}
+
 } // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 #include "platform/windowsName.h"
@@ -100,6 +101,45 @@ INSTANTIATE_TEST_SUITE_P(
         ConversionCase {"AboveUnicode", "\xF4\x90\x80\x80", u"\u00F4\u0090\u0080\u0080"},
         ConversionCase {"GbkBytes", "\xB1\xB3\xBE\xB0", u"\u00B1\u00B3\u00BE\u00B0"}),
     [](const testing::TestParamInfo<ConversionCase>& row) { return std::string(row.param.name); });
+
+struct DisallowedCase {
+    const char* name;
+    std::string path;
+    std::optional<std::string> shown; // the character as the reason names it; nothing: no reason
+};
+
+class DisallowedWindowsCharacter : public testing::TestWithParam<DisallowedCase> {};
+
+TEST_P(DisallowedWindowsCharacter, NamesTheFirstOne) {
+    const std::optional<std::string> reason = disallowedWindowsCharacter(GetParam().path);
+    if (!GetParam().shown) {
+        EXPECT_EQ(reason, std::nullopt);
+    } else {
+        EXPECT_EQ(reason, "the name holds '" + *GetParam().shown +
+                              "', a character Windows does not allow in file names");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, DisallowedWindowsCharacter,
+    testing::Values(DisallowedCase {"PlainPath", "C:\\games\\Main.rsb", std::nullopt},
+                    DisallowedCase {"ForwardSlashes", "out/sub/a.png", std::nullopt},
+                    DisallowedCase {"DriveRelative", "z:Main.rsb", std::nullopt},
+                    DisallowedCase {"LongForm", "\\\\?\\C:\\x\\y.rsb", std::nullopt},
+                    DisallowedCase {"DeviceForm", "\\\\.\\NUL", std::nullopt},
+                    DisallowedCase {"Share", "\\\\server\\share\\a.rsb", std::nullopt},
+                    DisallowedCase {"NonAsciiAndDelete", "\xE5\x9B\xBE\xC2\x9B\x7F.png", std::nullopt},
+                    DisallowedCase {"Less", "a<b", "<"}, DisallowedCase {"Greater", "a>b", ">"},
+                    DisallowedCase {"Quote", "a\"b", "\""}, DisallowedCase {"Bar", "a|b", "|"},
+                    DisallowedCase {"Question", "a?b", "?"}, DisallowedCase {"Star", "a*b", "*"},
+                    DisallowedCase {"ColonPastTheDrive", "C:\\a:b\\c", ":"},
+                    DisallowedCase {"ColonWithoutDrive", "1:x", ":"},
+                    DisallowedCase {"QuestionPastTheLongForm", "\\\\?\\C:\\a?b", "?"},
+                    DisallowedCase {"ZeroByte", std::string("a\0b", 3), "\\x00"},
+                    DisallowedCase {"Escape", "\x1B]0;x", "\\x1B"},
+                    DisallowedCase {"UnitSeparator", "a\x1F", "\\x1F"},
+                    DisallowedCase {"FirstCounts", "dir*/a<b", "*"}),
+    [](const testing::TestParamInfo<DisallowedCase>& row) { return std::string(row.param.name); });
 
 TEST(Utf8Of, UnpairedSurrogateBecomesReplacementCharacter) {
     EXPECT_EQ(utf8Of(u"a\xD800" u"b"), "a\xEF\xBF\xBD" "b");
