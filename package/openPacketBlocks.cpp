@@ -43,9 +43,10 @@ ByteSpan PacketBlocks::openBlock(ByteSpan package, std::uint64_t start, std::uin
         throw PackageFormatError(what + ": " + std::to_string(declaredSize) + " bytes cannot inflate from " +
                                  std::to_string(storedSize) + " compressed bytes");
     }
-    // calloc: the zero fill of a large block costs nothing until touched.
-    storage.reset(static_cast<std::uint8_t*>(std::calloc(declaredSize, 1)));
-    if (!storage) {
+    // The zero fill of a large block costs nothing until touched.
+    try {
+        storage = LargeBlock(declaredSize);
+    } catch (const std::bad_alloc&) {
         throw NotEnoughMemory(what + ": not enough memory for " + std::to_string(declaredSize) +
                               " bytes to inflate it into");
     }
@@ -54,7 +55,7 @@ ByteSpan PacketBlocks::openBlock(ByteSpan package, std::uint64_t start, std::uin
     zlibStream::InflateResult result = zlibStream::InflateResult::failed;
     try {
         zlibStream::Decompressor decompressor;
-        result = decompressor.zlibDecompress(source.data(), source.size(), storage.get(), declaredSize, inflated);
+        result = decompressor.zlibDecompress(source.data(), source.size(), storage.data(), declaredSize, inflated);
     } catch (const std::bad_alloc&) {
         throw NotEnoughMemory(what + ": not enough memory for " + std::to_string(declaredSize) +
                               " bytes to inflate it into");
@@ -66,7 +67,7 @@ ByteSpan PacketBlocks::openBlock(ByteSpan package, std::uint64_t start, std::uin
         throw PackageFormatError(what + ": inflates to " + std::to_string(inflated) + " bytes, not the declared " +
                                  std::to_string(declaredSize));
     }
-    return {storage.get(), declaredSize};
+    return {storage.data(), declaredSize};
 }
 
 PacketBlocks openPacketBlocks(ByteSpan package, std::uint32_t packetOffset, const PacketHeader& header,

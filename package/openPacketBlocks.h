@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "core/Bytes.h"
+#include "platform/LargeBlock.h"
 #include "package/PackageRecords.h"
 
 // A packet's two data blocks, ready to copy files from: a stored block is a
@@ -17,10 +18,7 @@ public:
     ByteSpan atlasData() const { return atlas_; }
 
 private:
-    struct FreeBlock {
-        void operator()(std::uint8_t* block) const { std::free(block); }
-    };
-    using Storage = std::unique_ptr<std::uint8_t, FreeBlock>;
+    using Storage = LargeBlock;
 
     friend PacketBlocks openPacketBlocks(ByteSpan, std::uint32_t, const PacketHeader&, std::string_view);
     static ByteSpan openBlock(ByteSpan package, std::uint64_t start, std::uint32_t storedSize,

@@ -12,6 +12,7 @@
 
 #include "core/Bytes.h"
 #include "platform/Deflate.h"
+#include "platform/LargeBlock.h"
 
 namespace {
 
@@ -160,10 +161,6 @@ void filterRows(PixelRows& rows, PngFilter filter) {
     }
 }
 
-struct FreeBuffer {
-    void operator()(std::uint8_t* buffer) const { std::free(buffer); }
-};
-
 } // namespace
 
 // Chosen by measurement against libpng's defaults on three classes of
@@ -203,7 +200,7 @@ constexpr std::size_t largestKeptBuffer = std::size_t {1} << 20U;
 // worst-case size and not filled beforehand, so its pages past the
 // compressed bytes are never touched and take no memory.
 struct CompressedData {
-    std::unique_ptr<std::uint8_t, FreeBuffer> owned;
+    LargeBlock owned;
     std::uint8_t* buffer = nullptr;
     std::size_t size = 0;
 
@@ -230,11 +227,8 @@ CompressedData compressImage(zlibStream::Compressor& compressor, std::span<const
         }
         compressed.buffer = kept.data();
     } else {
-        compressed.owned.reset(static_cast<std::uint8_t*>(std::malloc(total)));
-        if (!compressed.owned) {
-            throw std::bad_alloc();
-        }
-        compressed.buffer = compressed.owned.get();
+        compressed.owned = LargeBlock(total);
+        compressed.buffer = compressed.owned.data();
     }
     compressed.size = compressor.zlibCompress(data.data(), data.size(), compressed.data(), bound);
     if (compressed.size == 0) {

@@ -10,9 +10,10 @@ PixelRows::PixelRows(ImageSize size) : size_(size) {
         size_ = {};
         throw std::length_error("image too large to address");
     }
-    block_.reset(static_cast<std::uint8_t*>(std::calloc(static_cast<std::size_t>(blockBytes), 1)));
-    if (!block_ && blockBytes != 0) {
+    try {
+        block_ = LargeBlock(static_cast<std::size_t>(blockBytes));
+    } catch (const std::bad_alloc&) {
         size_ = {};
-        throw std::bad_alloc();
+        throw;
     }
 }

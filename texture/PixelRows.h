@@ -8,6 +8,7 @@
 #include <memory>
 #include <span>
 
+#include "platform/LargeBlock.h"
 #include "texture/ImageSize.h"
 
 // A decoded image of 8-bit R, G, B, A pixels, top row first, in one
@@ -28,24 +29,20 @@ public:
     std::uint32_t height() const { return size_.height; }
 
     // The width * 4 pixel bytes of row y.
-    std::uint8_t* row(std::uint32_t y) { return block_.get() + std::size_t{y} * stride() + 1U; }
-    const std::uint8_t* row(std::uint32_t y) const { return block_.get() + std::size_t{y} * stride() + 1U; }
+    std::uint8_t* row(std::uint32_t y) { return block_.data() + std::size_t{y} * stride() + 1U; }
+    const std::uint8_t* row(std::uint32_t y) const { return block_.data() + std::size_t{y} * stride() + 1U; }
 
     // Bytes from one row's spare byte to the next one's: 1 + width * 4.
     std::size_t stride() const { return std::size_t{size_.width} * 4U + 1U; }
     // The whole block, height * stride bytes, each row preceded by its spare byte.
-    std::span<std::uint8_t> block() { return {block_.get(), std::size_t{size_.height} * stride()}; }
+    std::span<std::uint8_t> block() { return {block_.data(), std::size_t{size_.height} * stride()}; }
     // Bytes of pixel data alone: width * height * 4.
     std::size_t pixelBytes() const { return std::size_t{size_.width} * size_.height * 4U; }
 
 private:
-    struct FreeBlock {
-        void operator()(std::uint8_t* block) const { std::free(block); }
-    };
-
     ImageSize size_;
-    // calloc: a large block's zero pages cost nothing until they are written.
-    std::unique_ptr<std::uint8_t, FreeBlock> block_;
+    // A large block's zero pages cost nothing until they are written.
+    LargeBlock block_;
 };
 
 // Stores the pixel word R | G << 8 | B << 16 | A << 24 at `to` (any
