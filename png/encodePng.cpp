@@ -166,11 +166,12 @@ void filterRows(PixelRows& rows, PngFilter filter) {
 // Chosen by measurement against libpng's defaults on three classes of
 // picture, drawn art, painted art and photographs (scripts/bench
 // --png-settings, docs/performance.md). Each setting is one rule for every
-// image, compressed once. Per row at level 6 is within a percent or two of
-// libpng's bytes on every class at three to four times its speed; level 7
-// saves another 2 % at half the speed, level 10 and up far more time. Level
-// 2 is the fastest level within 8 % of libpng on every class; level 12 the
-// smallest.
+// image, compressed once. Per row at level 5 is within 2 % of libpng's
+// bytes on every class at three and a half to five times its speed; level 6
+// saves another 2 % at three quarters of the speed, which leaves painted art
+// at barely three times libpng's, and level 7 and up cost far more time.
+// Level 2 is the fastest level within 8 % of libpng on every class; level 12
+// the smallest.
 PngSettings pngSettingsFor(PngCompression compression) {
     switch (compression) {
     case PngCompression::fast:
@@ -180,7 +181,7 @@ PngSettings pngSettingsFor(PngCompression compression) {
     case PngCompression::standard:
         break;
     }
-    return {PngFilter::perRow, 6};
+    return {PngFilter::perRow, 5};
 }
 
 namespace {
