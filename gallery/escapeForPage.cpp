@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "core/utf8.h"
+
 namespace {
 
 constexpr char hexDigits[] = "0123456789ABCDEF";
@@ -14,66 +16,6 @@ void appendHexByte(std::string& text, const char* prefix, unsigned char byte) {
     text += hexDigits[byte & 0xFU];
 }
 
-// The length of the UTF-8 sequence at `at` and its code point, or nothing
-// when the bytes there are not one (overlong forms, surrogates and code
-// points above U+10FFFF are not).
-std::optional<std::pair<std::size_t, char32_t>> utf8At(std::string_view text, std::size_t at) {
-    const auto lead = static_cast<unsigned char>(text[at]);
-    if (lead < 0x80U) {
-        return std::pair<std::size_t, char32_t> {1, lead};
-    }
-    std::size_t length = 0;
-    char32_t point = 0;
-    char32_t least = 0;
-    if ((lead & 0xE0U) == 0xC0U) {
-        length = 2;
-        point = lead & 0x1FU;
-        least = 0x80;
-    } else if ((lead & 0xF0U) == 0xE0U) {
-        length = 3;
-        point = lead & 0x0FU;
-        least = 0x800;
-    } else if ((lead & 0xF8U) == 0xF0U) {
-        length = 4;
-        point = lead & 0x07U;
-        least = 0x10000;
-    } else {
-        return std::nullopt;
-    }
-    if (text.size() - at < length) {
-        return std::nullopt;
-    }
-    for (std::size_t i = 1; i < length; ++i) {
-        const auto next = static_cast<unsigned char>(text[at + i]);
-        if ((next & 0xC0U) != 0x80U) {
-            return std::nullopt;
-        }
-        point = (point << 6U) | (next & 0x3FU);
-    }
-    if (point < least || point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF)) {
-        return std::nullopt;
-    }
-    return std::pair<std::size_t, char32_t> {length, point};
-}
-
-void appendUtf8(std::string& text, char32_t point) {
-    if (point < 0x80) {
-        text += static_cast<char>(point);
-    } else if (point < 0x800) {
-        text += static_cast<char>(0xC0U | (point >> 6U));
-        text += static_cast<char>(0x80U | (point & 0x3FU));
-    } else if (point < 0x10000) {
-        text += static_cast<char>(0xE0U | (point >> 12U));
-        text += static_cast<char>(0x80U | ((point >> 6U) & 0x3FU));
-        text += static_cast<char>(0x80U | (point & 0x3FU));
-    } else {
-        text += static_cast<char>(0xF0U | (point >> 18U));
-        text += static_cast<char>(0x80U | ((point >> 12U) & 0x3FU));
-        text += static_cast<char>(0x80U | ((point >> 6U) & 0x3FU));
-        text += static_cast<char>(0x80U | (point & 0x3FU));
-    }
-}
-
 // Calls `character` with each code point of `text`, U+FFFD for each byte
 // that does not start a valid sequence.
 template <typename Character>
@@ -81,8 +23,8 @@ void forEachCharacter(std::string_view text, Character&& character) {
     std::size_t at = 0;
     while (at < text.size()) {
         if (const auto sequence = utf8At(text, at)) {
-            character(sequence->second);
-            at += sequence->first;
+            character(sequence->point);
+            at += sequence->length;
         } else {
             character(replacementCharacter);
             ++at;
@@ -120,12 +62,12 @@ std::string displayName(std::string_view bytes) {
     std::size_t at = 0;
     while (at < bytes.size()) {
         const auto sequence = utf8At(bytes, at);
-        if (sequence && !isControl(sequence->second)) {
-            shown.append(bytes.substr(at, sequence->first));
-            at += sequence->first;
+        if (sequence && !isControl(sequence->point)) {
+            shown.append(bytes.substr(at, sequence->length));
+            at += sequence->length;
             continue;
         }
-        const std::size_t length = sequence ? sequence->first : 1U;
+        const std::size_t length = sequence ? sequence->length : 1U;
         for (std::size_t i = 0; i < length; ++i) {
             appendHexByte(shown, "\\x", static_cast<unsigned char>(bytes[at + i]));
         }

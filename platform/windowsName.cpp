@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "core/printableName.h"
+#include "core/utf8.h"
 
 namespace {
 
@@ -47,43 +48,12 @@ bool isDeviceName(std::string_view component) {
 // The code point of the UTF-8 sequence at `at`, advancing `at`; nothing
 // when the bytes there are not a valid, shortest sequence.
 std::optional<char32_t> decodeUtf8(std::string_view bytes, std::size_t& at) {
-    const auto lead = static_cast<std::uint8_t>(bytes[at]);
-    std::size_t length = 0;
-    char32_t value = 0;
-    char32_t least = 0;
-    if (lead < 0x80) {
-        ++at;
-        return lead;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        value = lead & 0x1FU;
-        least = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        value = lead & 0x0FU;
-        least = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        value = lead & 0x07U;
-        least = 0x10000;
-    } else {
+    const std::optional<Utf8Character> character = utf8At(bytes, at);
+    if (!character) {
         return std::nullopt;
     }
-    if (bytes.size() - at < length) {
-        return std::nullopt;
-    }
-    for (std::size_t i = 1; i < length; ++i) {
-        const auto next = static_cast<std::uint8_t>(bytes[at + i]);
-        if ((next & 0xC0U) != 0x80U) {
-            return std::nullopt;
-        }
-        value = (value << 6U) | (next & 0x3FU);
-    }
-    if (value < least || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
-        return std::nullopt;
-    }
-    at += length;
-    return value;
+    at += character->length;
+    return character->point;
 }
 
 void appendUtf16(std::u16string& out, char32_t value) {
@@ -165,21 +135,7 @@ std::string utf8Of(std::u16string_view text) {
         } else if (value >= 0xD800 && value <= 0xDFFF) {
             value = 0xFFFD;
         }
-        if (value < 0x80) {
-            out.push_back(static_cast<char>(value));
-        } else if (value < 0x800) {
-            out.push_back(static_cast<char>(0xC0U | (value >> 6U)));
-            out.push_back(static_cast<char>(0x80U | (value & 0x3FU)));
-        } else if (value < 0x10000) {
-            out.push_back(static_cast<char>(0xE0U | (value >> 12U)));
-            out.push_back(static_cast<char>(0x80U | ((value >> 6U) & 0x3FU)));
-            out.push_back(static_cast<char>(0x80U | (value & 0x3FU)));
-        } else {
-            out.push_back(static_cast<char>(0xF0U | (value >> 18U)));
-            out.push_back(static_cast<char>(0x80U | ((value >> 12U) & 0x3FU)));
-            out.push_back(static_cast<char>(0x80U | ((value >> 6U) & 0x3FU)));
-            out.push_back(static_cast<char>(0x80U | (value & 0x3FU)));
-        }
+        appendUtf8(out, value);
     }
     return out;
 }
