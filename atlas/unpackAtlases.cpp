@@ -197,11 +197,11 @@ private:
     static constexpr std::uint64_t poolBudgetBeyondPixels = std::uint64_t {32} << 20;
 
     // What encoding an atlas holds at most: its pixels and about half as much
-    // again of PNG. An image that the default setting compresses a second
-    // time holds two streams for a moment, so such an atlas may hold about
-    // half its pixels' bytes more than it is charged. Charging every atlas
-    // for a second stream that most never make left fewer atlases in flight:
-    // two jobs ran 1.46 instead of about 1.8 times as fast as one.
+    // again of PNG. An image that hardly compresses makes PNG data nearly as
+    // large as its pixels, so such an atlas may hold about half its pixels'
+    // bytes more than it is charged. Charging every atlas for that worst
+    // case, which most never reach, left fewer atlases in flight: two jobs
+    // ran 1.46 instead of about 1.8 times as fast as one.
     static std::uint64_t atlasCost(const PlannedAtlas& atlas) { return atlas.pixelCharge + atlas.pixelCharge / 2U; }
 
     // The order of the first task past which the run ends for certain.
