@@ -1,12 +1,12 @@
 #include "atlas/AtlasPlan.h"
 
-#include <functional>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
 #include "atlas/OutputBudget.h"
+#include "core/FolderStep.h"
 #include "core/PathList.h"
 #include "description/findFormatEntry.h"
 #include "package/PackageRange.h"
@@ -24,17 +24,9 @@ namespace {
 std::string sameFileKey(std::string_view name) {
     std::string key;
     key.reserve(name.size() + 1U);
-    std::size_t start = 0;
-    while (start <= name.size()) {
-        // Components as PathList cuts them: at '/' and at '\\'.
-        std::size_t end = name.find_first_of("/\\", start);
-        if (end == std::string_view::npos) {
-            end = name.size();
-        }
-        const std::string_view part = name.substr(start, end - start);
-        start = end + 1U;
+    PathList::forEachComponent(name, [&key](std::string_view part) {
         if (part.empty() || part == ".") {
-            continue;
+            return;
         }
         key.push_back('/');
         bool inRun = false;
@@ -55,7 +47,7 @@ std::string sameFileKey(std::string_view name) {
                 inRun = false;
             }
         }
-    }
+    });
     return key;
 }
 
@@ -209,27 +201,14 @@ private:
             }
         }
         // For each folder key, the last selected file below it. Folders are
-        // numbered as they are met, one component at a time, so that naming
-        // every folder above a file costs the bytes of its key once, however
-        // deep it lies.
-        struct Step {
-            std::uint32_t parent;
-            std::string_view name;
-            bool operator==(const Step&) const = default;
-        };
-        struct StepHash {
-            std::size_t operator()(const Step& step) const noexcept {
-                return std::hash<std::string_view> {}(step.name) ^
-                       (static_cast<std::size_t>(step.parent) * 0x9E3779B97F4A7C15ULL);
-            }
-        };
+        // numbered as they are met, one component at a time (FolderStep).
         constexpr std::uint32_t top = 0;
         constexpr std::uint32_t none = 0xFFFFFFFFU;
-        std::unordered_map<Step, std::uint32_t, StepHash> folders; // (parent, component) -> number
-        std::vector<std::uint32_t> lastBelow {none};                 // by folder number
+        std::unordered_map<FolderStep, std::uint32_t, FolderStepHash> folders; // -> number
+        std::vector<std::uint32_t> lastBelow {none};                             // by folder number
         const auto folderNamed = [&](std::uint32_t parent, std::string_view name) {
             const auto [found, fresh] =
-                folders.try_emplace(Step {parent, name}, static_cast<std::uint32_t>(lastBelow.size()));
+                folders.try_emplace(FolderStep {parent, name}, static_cast<std::uint32_t>(lastBelow.size()));
             if (fresh) {
                 lastBelow.push_back(none);
             }

@@ -23,20 +23,16 @@ PathList& PathList::appendSplit(std::string_view text) {
         separators += isSeparator(c) ? 1U : 0U;
     }
     slots_.reserve(std::size_t {count()} + separators + 1U);
-
-    std::size_t start = 0;
-    for (std::size_t j = 0; j < text.size(); ++j) {
-        if (!isSeparator(text[j])) {
-            continue;
-        }
-        if (j == 0) {
+    bool first = true;
+    forEachComponent(text, [&](std::string_view part) {
+        // A separator at the very start leaves the first component absent.
+        if (first && part.empty() && !text.empty()) {
             append(StringBuffer(emptyText()));
         } else {
-            append(StringBuffer::fromBytes(text.substr(start, j - start)));
+            append(StringBuffer::fromBytes(part));
         }
-        start = j + 1;
-    }
-    append(StringBuffer::fromBytes(text.substr(start)));
+        first = false;
+    });
     return *this;
 }
 

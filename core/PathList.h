@@ -22,6 +22,20 @@ public:
         return list;
     }
 
+    // Calls `component` with each component of a path text as a view into
+    // it, cut where `split` cuts: at every '\\' and '/', so one component
+    // more than separators, empty ones included.
+    template <typename Component>
+    static void forEachComponent(std::string_view text, Component&& component) {
+        std::size_t start = 0;
+        for (std::size_t end = text.find_first_of("/\\"); end != std::string_view::npos;
+             end = text.find_first_of("/\\", start)) {
+            component(text.substr(start, end - start));
+            start = end + 1U;
+        }
+        component(text.substr(start));
+    }
+
     // Rebuilds the list from a path text: one component more than separators;
     // every component has a block, even an empty one.
     PathList& split(std::string_view text);

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -73,10 +72,6 @@ OutputFolder::~OutputFolder() {
     platform::closeHandle(handle_);
 }
 
-std::size_t OutputFolder::FolderStepHash::operator()(const FolderStep& step) const noexcept {
-    return std::hash<std::string_view> {}(step.name) ^ (static_cast<std::size_t>(step.parent) * 0x9E3779B97F4A7C15ULL);
-}
-
 platform::NativeHandle OutputFolder::handleOf(std::uint32_t folder) const {
     return folder == outputFolderIndex ? handle_ : knownFolders_[folder].handle;
 }
@@ -130,11 +125,8 @@ platform::NativeHandle OutputFolder::folderAt(const PathList& file, std::uint32_
     }
     // The folders on the way that the run knows already, found without the
     // file system; the walk opens from the deepest of them that is open.
-    struct Step {
-        std::uint32_t folder;   // index in knownFolders_, or outputFolderIndex
-        std::uint32_t position; // of its component in `file`
-    };
-    std::vector<Step> known;
+    std::vector<WalkStep>& known = walk_;
+    known.clear();
     std::uint32_t folder = outputFolderIndex;
     std::size_t deepestOpen = 0; // steps in `known` up to the deepest open folder
     std::uint32_t i = 0;

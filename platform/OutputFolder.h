@@ -11,6 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/FolderStep.h"
 #include "core/PathList.h"
 #include "platform/Platform.h"
 
@@ -122,13 +123,11 @@ private:
         platform::NativeHandle handle;
         std::list<std::uint32_t>::iterator openPosition; // in openFolders_, while open
     };
-    struct FolderStep {
-        std::uint32_t parent = 0;
-        std::string_view name;
-        bool operator==(const FolderStep&) const = default;
-    };
-    struct FolderStepHash {
-        std::size_t operator()(const FolderStep& step) const noexcept;
+    // A folder known to the run on the walk to a file: its index in
+    // knownFolders_ (or outputFolderIndex) and its component's position.
+    struct WalkStep {
+        std::uint32_t folder;
+        std::uint32_t position;
     };
     static constexpr std::uint32_t outputFolderIndex = 0xFFFFFFFFU;
     // Folders kept open at most; a run that spreads its files over more
@@ -148,5 +147,6 @@ private:
     std::deque<KnownFolder> knownFolders_;
     std::unordered_map<FolderStep, std::uint32_t, FolderStepHash> folderSteps_;
     std::list<std::uint32_t> openFolders_; // used last first
+    std::vector<WalkStep> walk_;            // folderAt's, kept for its next call
     std::uint64_t temporaryCount_ = 0;
 };
